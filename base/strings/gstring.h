@@ -1,0 +1,191 @@
+//===- gstring.h - Reference-counted byte string ----------------*- C++ -*-===//
+//
+// GString is the library's text value: a NUL-terminated byte string with
+// value semantics. Copies share one reference-counted buffer; every mutating
+// operation first makes the buffer private (copy on write). Positions and
+// counts are byte positions.
+//
+//===----------------------------------------------------------------------===//
+#ifndef VYX_STRINGS_GSTRING_H
+#define VYX_STRINGS_GSTRING_H
+
+#include "platform/module_handle.h"
+#include "vyx_base_export.h"
+
+#include <cstdarg>
+#include <cstdint>
+
+class opstream;
+class ipstream;
+
+/// A byte string with a shared, reference-counted buffer and copy on write.
+class VYX_BASE_API GString {
+public:
+  /// A loader of numbered texts: fills `buffer` (of `size` bytes) with text
+  /// `id` and returns the number of characters, 0 when it does not know it.
+  typedef unsigned int (*LoadStringFunc)(unsigned int id, char *buffer, unsigned int size,
+                                         void *user);
+
+  // Construction and destruction.
+  GString();
+  GString(const GString &s);
+  GString(GString &&s) noexcept;
+  /// A pointer value below 0x10000 is a message number (see loadString).
+  GString(const char *s);
+  GString(const char *s, unsigned int n);
+  GString(char ch, unsigned int n);
+  GString(const unsigned short *w);
+  GString(const char16_t *w);
+  GString(HINSTANCE module, unsigned int id);
+  ~GString();
+
+  // Access.
+  unsigned int length() const;
+  bool isEmpty() const { return Text[0] == '\0'; }
+  const char *c_str() const { return Text; }
+  operator const char *() const { return Text; }
+  char at(unsigned int i) const { return Text[i]; }
+  void at(unsigned int i, char ch);
+
+  // Assignment and emptying.
+  GString &operator=(const GString &s);
+  GString &operator=(GString &&s) noexcept;
+  GString &operator=(const char *s);
+  GString &operator=(char ch);
+  GString &assign(const char *s, unsigned int n);
+  void empty();
+  void Empty() { empty(); }
+
+  // Direct buffer access.
+  char *getBuffer(unsigned int n);
+  void releaseBuffer();
+  void releaseBuffer(unsigned int n);
+  void freeExtra();
+  /// The specified logical capacity of the buffer (terminator included).
+  unsigned int capacity() const;
+
+  // Concatenation and repetition.
+  GString &operator+=(const GString &s);
+  GString &operator+=(const char *s);
+  GString &operator+=(char ch);
+  GString operator+(const GString &s) const;
+  GString operator+(const char *s) const;
+  GString operator+(char ch) const;
+  GString &operator*=(unsigned int n);
+  GString operator*(unsigned int n) const;
+
+  // Substrings: remove/extract take an end position, substr/mid a count.
+  GString &remove(unsigned int a, unsigned int b);
+  GString &remove(unsigned int a);
+  GString &extract(unsigned int a, unsigned int b);
+  GString &extract(unsigned int a);
+  GString substr(unsigned int a) const;
+  GString substr(unsigned int a, unsigned int n) const;
+  GString operator()(unsigned int a) const { return substr(a); }
+  GString operator()(unsigned int a, unsigned int n) const { return substr(a, n); }
+  GString mid(unsigned int a) const { return substr(a); }
+  GString mid(unsigned int a, unsigned int n) const { return substr(a, n); }
+  GString left(unsigned int n) const { return substr(0, n); }
+  GString right(unsigned int n) const;
+
+  // Editing.
+  GString &setLength(unsigned int n, char fill = ' ');
+  GString &expandTo(unsigned int n, char fill = ' ');
+  GString &grow(int d);
+  GString &insert(unsigned int pos, const char *s, unsigned int n);
+  GString &insert(unsigned int pos, char ch);
+  GString &insert(unsigned int pos, const char *s);
+  GString &insert(unsigned int pos, const GString &s);
+  GString &replace(unsigned int a, unsigned int b, const char *s);
+  GString &replace(unsigned int a, unsigned int b, const GString &s);
+  /// Replaces `find` by `with`; returns the position of the last replacement
+  /// or -1 when nothing was replaced (also for a null or empty `find`).
+  int replace(const char *find, const char *with, bool all = true);
+  int replace(const GString &find, const char *with, bool all = true);
+  GString &translate(const char *from, const char *to);
+  GString &translate(char a, char b);
+  GString &detab(unsigned int w);
+  GString &toLower();
+  GString &toUpper();
+  unsigned int char_count(char ch) const;
+
+  // Trimming: a byte, a set of bytes, or a predicate.
+  GString &ltrim(char ch = ' ');
+  GString &ltrim(const char *set);
+  GString &ltrim(bool (*accept)(char));
+  GString &rtrim(char ch = ' ');
+  GString &rtrim(const char *set);
+  GString &rtrim(bool (*accept)(char));
+  GString &trim(char ch = ' ');
+  GString &trim(const char *set);
+  GString &trim(bool (*accept)(char));
+
+  // Segments.
+  GString &segmentIncluding(const char *set, unsigned int n);
+  GString &segmentIncluding(char ch, unsigned int n);
+  GString &segmentExcluding(const char *set, unsigned int n);
+  GString &segmentExcluding(char ch, unsigned int n);
+  GString getSegmentIncluding(const char *set, unsigned int n) const;
+  GString getSegmentIncluding(char ch, unsigned int n) const;
+  GString getSegmentExcluding(const char *set, unsigned int n) const;
+  GString getSegmentExcluding(char ch, unsigned int n) const;
+
+  // Comparison.
+  bool operator==(const GString &s) const;
+  bool operator==(const char *s) const;
+  bool operator!=(const GString &s) const { return !(*this == s); }
+  bool operator!=(const char *s) const { return !(*this == s); }
+  bool operator<(const GString &s) const;
+  bool operator>(const GString &s) const;
+  bool operator<=(const GString &s) const;
+  bool operator>=(const GString &s) const;
+  static int UCcompare(const char *a, const char *b);
+  static char *ToLower(char *s);
+  static char *ToUpper(char *s);
+
+  // Formatting and message texts.
+  GString &format(const char *fmt, ...);
+  GString &vformat(const char *fmt, va_list args);
+  GString &format(unsigned int id, ...);
+  GString &vformat(unsigned int id, va_list args);
+  GString &format(HINSTANCE module, unsigned int id, ...);
+  GString &vformat(HINSTANCE module, unsigned int id, va_list args);
+  static GString Format(const char *fmt, ...);
+  static GString Format(unsigned int id, ...);
+  static GString Format(HINSTANCE module, unsigned int id, ...);
+  bool loadString(unsigned int id);
+  bool loadString(HINSTANCE module, unsigned int id);
+  static void AddLoadStringFunc(LoadStringFunc loader, void *user);
+
+private:
+  struct Header;
+  Header *header() const;
+  void allocate_buffer(unsigned int n, bool keep);
+  void assign_buffer(const char *s, unsigned int n);
+  void add_string(const char *s, unsigned int n);
+  void release();
+  bool load_text(unsigned int (*loader)(unsigned int, char *, unsigned int, void *),
+                 unsigned int id, void *context);
+
+  char *Text;
+};
+
+VYX_BASE_API GString operator+(const char *a, const GString &b);
+VYX_BASE_API GString operator+(char a, const GString &b);
+VYX_BASE_API GString operator*(unsigned int n, const GString &s);
+VYX_BASE_API bool operator==(const char *a, const GString &b);
+VYX_BASE_API bool operator!=(const char *a, const GString &b);
+
+/// Stream forms (the record of the pstream format).
+VYX_BASE_API opstream &operator<<(opstream &os, const GString &s);
+VYX_BASE_API ipstream &operator>>(ipstream &is, GString &s);
+
+/// A malloc'ed copy of `s` (freed with free), null for null or on failure.
+VYX_BASE_API char *gnewstr(const char *s);
+/// Case-insensitive (ASCII) substring search: the first hit in `text`, `text`
+/// itself for an empty `find`, null when absent.
+VYX_BASE_API const char *gstristr(const char *text, const char *find);
+/// strtod that also accepts '.' as the decimal point under any locale.
+VYX_BASE_API double gstr2d(const char *text, char **end);
+
+#endif // VYX_STRINGS_GSTRING_H
