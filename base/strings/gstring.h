@@ -9,6 +9,7 @@
 #ifndef VYX_STRINGS_GSTRING_H
 #define VYX_STRINGS_GSTRING_H
 
+#include "platform/atomic.h"
 #include "platform/module_handle.h"
 #include "vyx_base_export.h"
 
@@ -41,7 +42,7 @@ public:
 
   // Construction and destruction.
   GString();
-  GString(const GString &s);
+  GString(const GString &s) : Text(s.Text) { vyx::RefCountIncrement(header()->Refs); }
   GString(GString &&s) noexcept;
   /// A pointer value below 0x10000 is a message number (see loadString).
   GString(const char *s);
@@ -50,7 +51,7 @@ public:
   GString(const unsigned short *w);
   GString(const char16_t *w);
   GString(HINSTANCE module, unsigned int id);
-  ~GString();
+  ~GString() { release_block(header()); }
 
   // Access.
   unsigned int length() const { return header()->Length; }
@@ -80,7 +81,21 @@ public:
   // Concatenation and repetition.
   GString &operator+=(const GString &s);
   GString &operator+=(const char *s);
-  GString &operator+=(char ch);
+  GString &operator+=(char ch) {
+    // Fast path: room in the block of a private buffer. The logical capacity
+    // follows the capacity rule as the text crosses each 16-byte step.
+    Header *h = header();
+    uint32_t len = h->Length;
+    if (ch && h->Allocated > len + 1 && !isShared()) {
+      if (h->Capacity <= len + 1)
+        h->Capacity += 16;
+      Text[len] = ch;
+      Text[len + 1] = '\0';
+      h->Length = len + 1;
+      return *this;
+    }
+    return append_char(ch);
+  }
   GString operator+(const GString &s) const;
   GString operator+(const char *s) const;
   GString operator+(char ch) const;
@@ -172,10 +187,18 @@ public:
 
 private:
   using Header = vyx::detail::StringBlock;
+  static void release_block(Header *h) {
+    // A buffer held only by this string has no other holder that could
+    // change the count concurrently: it is freed without an atomic operation.
+    if (vyx::AtomicLoad(h->Refs) == 1 || vyx::RefCountDecrement(h->Refs) == 0)
+      free_block(h);
+  }
   class Pin;
 
   Header *header() const { return reinterpret_cast<Header *>(Text - sizeof(Header)); }
-  bool isShared() const;
+  bool isShared() const { return vyx::AtomicLoad(header()->Refs) != 1; }
+  GString &append_char(char ch);
+  static void free_block(Header *h);
   void allocate_buffer(unsigned int n, bool keep);
   void assign_buffer(const char *s, unsigned int n);
   void add_string(const char *s, unsigned int n);
