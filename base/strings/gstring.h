@@ -33,6 +33,15 @@ struct StringBlock {
 } // namespace vyx::detail
 
 /// A byte string with a shared, reference-counted buffer and copy on write.
+///
+/// Copies cost one reference-count increment. capacity() and getBuffer follow
+/// the capacity rule (the smallest multiple of 16 above length + 1); behind
+/// it, a private text that grows by appends reserves its heap block
+/// geometrically, so appending one character at a time is amortised O(1).
+/// A text longer than 0x7FFFFFFE bytes is an allocation failure
+/// (OutOfMemory_Exception) that leaves the string unchanged. Values that
+/// share a buffer may be copied and destroyed on different threads; one
+/// object must not be changed by one thread while another uses it.
 class VYX_BASE_API GString {
 public:
   /// A loader of numbered texts: fills `buffer` (of `size` bytes) with text
@@ -75,7 +84,8 @@ public:
   void releaseBuffer();
   void releaseBuffer(unsigned int n);
   void freeExtra();
-  /// The specified logical capacity of the buffer (terminator included).
+  /// Bytes available for characters, terminator included, by the capacity
+  /// rule (0 for the shared empty buffer).
   unsigned int capacity() const { return header()->Capacity; }
 
   // Concatenation and repetition.
@@ -216,7 +226,8 @@ VYX_BASE_API GString operator*(unsigned int n, const GString &s);
 VYX_BASE_API bool operator==(const char *a, const GString &b);
 VYX_BASE_API bool operator!=(const char *a, const GString &b);
 
-/// Stream forms (the record of the pstream format).
+/// Stream forms (the record of the pstream format), implemented by the
+/// persistent stream layer.
 VYX_BASE_API opstream &operator<<(opstream &os, const GString &s);
 VYX_BASE_API ipstream &operator>>(ipstream &is, GString &s);
 
