@@ -16,8 +16,11 @@
 #include "platform/system_error.h"
 #include "platform/thread_storage.h"
 
+#include "strings/ascii.h"
 #include "strings/gstring.h"
+#include "strings/text_conversion.h"
 
 #include "object_model/exceptions.h"
+#include "object_model/type_info.h"
 
 #endif // VYX_BASE_H
