@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <type_traits>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -147,6 +148,26 @@ TEST(GFileIO, ExclusiveWriterKeepsOtherWritersOut) {
   first.close();
   EXPECT_TRUE(
       second.open(name.c_str(), GIO::IO_WRITE, GFileIO::IO_OPEN_EXISTING, GFileIO::IO_SHARE_NONE));
+}
+
+TEST(GFileIO, ExclusiveWriterKeepsOtherProcessesOut) {
+  ScratchDir dir;
+  std::string name = dir.file("locked");
+  GFileIO first(name.c_str(), GIO::IO_WRITE, GFileIO::IO_CREATE_NEW, GFileIO::IO_SHARE_READ);
+  ASSERT_TRUE(first.is_opened());
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    GFileIO second(name.c_str(), GIO::IO_WRITE, GFileIO::IO_OPEN_EXISTING,
+                   GFileIO::IO_SHARE_READWRITE);
+    GFileIO reader(name.c_str(), GIO::IO_READ, GFileIO::IO_OPEN_EXISTING,
+                   GFileIO::IO_SHARE_READWRITE);
+    _exit(!second.is_opened() && reader.is_opened() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(GFileIO, SharingWritersCoexistButExcludeAnExclusiveOne) {
