@@ -8,8 +8,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <type_traits>
 #include <sys/wait.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace {
