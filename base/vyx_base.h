@@ -11,6 +11,9 @@
 
 #include "platform/atomic.h"
 #include "platform/clock.h"
+#include "platform/directory.h"
+#include "platform/dynamic_loader.h"
+#include "platform/file_handle.h"
 #include "platform/module_handle.h"
 #include "platform/sync.h"
 #include "platform/system_error.h"
@@ -22,5 +25,16 @@
 
 #include "object_model/exceptions.h"
 #include "object_model/type_info.h"
+
+#include "io/bit_io.h"
+#include "io/buffered_io.h"
+#include "io/dynamic_link_library.h"
+#include "io/file_find.h"
+#include "io/file_io.h"
+#include "io/file_system.h"
+#include "io/gfile.h"
+#include "io/gio.h"
+#include "io/memory_io.h"
+#include "io/native_path.h"
 
 #endif // VYX_BASE_H

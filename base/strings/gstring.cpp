@@ -283,7 +283,7 @@ GString::GString(const char *s) : Text(emptyText()) {
 }
 
 GString::GString(const char *s, unsigned int n) : Text(emptyText()) {
-  if (s && s[0] && n)
+  if (s && n && s[0]) // n first: with n == 0, s may point just past its buffer
     assign_buffer(s, n);
 }
 
@@ -363,7 +363,7 @@ GString &GString::operator=(char ch) {
 }
 
 GString &GString::assign(const char *s, unsigned int n) {
-  if (!s || !s[0] || !n)
+  if (!s || !n || !s[0]) // n first: with n == 0, s may point just past its buffer
     empty();
   else
     assign_buffer(s, n);

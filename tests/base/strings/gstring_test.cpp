@@ -9,6 +9,7 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +29,12 @@ TEST(GStringConstruct, FromTextAndCount) {
   EXPECT_STREQ(GString("abcdef", 3).c_str(), "abc");
   EXPECT_EQ(GString("abcdef", 3).length(), 3u);
   EXPECT_TRUE(GString("", 5).isEmpty());
+  // A zero count never reads the text: the pointer may be one past the end
+  // of a buffer (ASan reports the read otherwise).
+  std::unique_ptr<char[]> block(new char[4]{'a', 'b', 'c', 'd'});
+  EXPECT_TRUE(GString(block.get() + 4, 0).isEmpty());
+  GString assigned("x");
+  EXPECT_TRUE(assigned.assign(block.get() + 4, 0).isEmpty());
   EXPECT_TRUE(GString(static_cast<const char *>(nullptr), 5).isEmpty());
   EXPECT_TRUE(GString("abc", 0).isEmpty());
   EXPECT_STREQ(GString('x', 4).c_str(), "xxxx");
