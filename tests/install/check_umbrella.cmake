@@ -1,0 +1,17 @@
+# Fails when a header of a deliverable's folders is missing from its umbrella
+# header, so that "#include <umbrella>" always gives the whole library.
+file(READ ${UMBRELLA} umbrella)
+string(REPLACE "," ";" DIRS "${DIRS}")
+set(missing)
+foreach(dir ${DIRS})
+  file(GLOB headers RELATIVE ${ROOT} ${ROOT}/${dir}/*.h)
+  foreach(h ${headers})
+    string(FIND "${umbrella}" "#include \"${h}\"" at)
+    if(at EQUAL -1)
+      list(APPEND missing ${h})
+    endif()
+  endforeach()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "not included by ${UMBRELLA}: ${missing}")
+endif()
