@@ -120,9 +120,10 @@ void BM_FindByName_Unknown(benchmark::State &state) {
 }
 BENCHMARK(BM_FindByName_Unknown);
 
-void BM_UnorderedMapFind(benchmark::State &state) {
+/// The same lookups in a standard map of the same names (the peers).
+template <class Map> void BM_MapFind(benchmark::State &state) {
   const auto &names = population().Lookups;
-  std::unordered_map<std::string_view, const GMetaClass *> map;
+  Map map;
   for (const char *name : names)
     map.emplace(name, GMetaClass::FindByName(name));
   size_t i = 0;
@@ -131,20 +132,8 @@ void BM_UnorderedMapFind(benchmark::State &state) {
     i = (i + 1) % names.size();
   }
 }
-BENCHMARK(BM_UnorderedMapFind);
-
-void BM_StdMapFind(benchmark::State &state) {
-  const auto &names = population().Lookups;
-  std::map<std::string_view, const GMetaClass *> map;
-  for (const char *name : names)
-    map.emplace(name, GMetaClass::FindByName(name));
-  size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(map.find(names[i]));
-    i = (i + 1) % names.size();
-  }
-}
-BENCHMARK(BM_StdMapFind);
+BENCHMARK_TEMPLATE(BM_MapFind, std::unordered_map<std::string_view, const GMetaClass *>);
+BENCHMARK_TEMPLATE(BM_MapFind, std::map<std::string_view, const GMetaClass *>);
 
 /// Objects behind an opaque pointer, so that nothing is folded away.
 template <class T> T *opaque(T *p) {
