@@ -68,6 +68,10 @@ GMetaClass::GMetaClass(const GMetaClass &current, const char *name, Builder buil
 
 GMetaClass::~GMetaClass() {
   delete[] AncestorArray;
+  // Records keyed by this class would outlive it (and their free functions
+  // may live in the module being unloaded).
+  if (!isOldClass())
+    vyx::detail::ForgetMetaDataOf(this);
   if (!Registry)
     return;
   // A registration that found its name taken registered nothing: the entry

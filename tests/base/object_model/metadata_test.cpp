@@ -176,6 +176,25 @@ TEST(MetaData, IndexLifetime) {
   second->~GMetaIndex();
 }
 
+TEST(MetaData, ClassLifetime) {
+  static constinit const type_info type("vyxMetaLifetime");
+  GMetaIndex index;
+  Freed.clear();
+  alignas(GMetaClass) unsigned char place[sizeof(GMetaClass)];
+  auto *first = new (place)
+      GMetaClass(nullptr, type, "vyxMetaLifetime", nullptr, nullptr, &TestDog::metaclass_);
+  GMetaData(index, *first).setData("first", 6, &recordFree);
+  first->~GMetaClass();
+  ASSERT_EQ(Freed.size(), 1u) << "an unregistered class takes its records with it";
+  // A class registered later at the same address starts without records.
+  auto *second = new (place)
+      GMetaClass(nullptr, type, "vyxMetaLifetime", nullptr, nullptr, &TestDog::metaclass_);
+  GMetaData fresh(index, *second);
+  fresh.lookInheritedAlso(false);
+  EXPECT_EQ(fresh.getData(), nullptr);
+  second->~GMetaClass();
+}
+
 TEST(MetaData, SeveralThreads) {
   GMetaIndex shared;
   constexpr int kThreads = 4;
