@@ -234,8 +234,11 @@ TEST(MetaClass, GetDerivedClassesNeverListsAliases) {
   TestAnimal::metaclass_.getDerivedClasses(d, false);
   EXPECT_EQ(namesOf(d), (std::set<std::string>{"TestDog"}));
   TestAnimal::metaclass_.getDerivedClasses(d, true);
-  EXPECT_EQ(namesOf(d), (std::set<std::string>{"TestDog", "TestPuppy", "TestRoboDog"}));
+  EXPECT_EQ(namesOf(d),
+            (std::set<std::string>{"TestDog", "TestPuppy", "TestRoboDog", "TestRoboPuppy"}));
   TestNamed::metaclass_.getDerivedClasses(d, true);
+  EXPECT_EQ(namesOf(d), (std::set<std::string>{"TestRoboDog", "TestRoboPuppy"}));
+  TestNamed::metaclass_.getDerivedClasses(d, false);
   EXPECT_EQ(namesOf(d), (std::set<std::string>{"TestRoboDog"}));
   // Asked of the alias, the answer is the class's.
   GMetaClass::FindByName("TestAncientDog")->getDerivedClasses(d, false);

@@ -101,6 +101,18 @@ TEST(RTTIObject, DestroyThisUsesTheMetaClass) {
   EXPECT_EQ(TestAnimal::Live.load(), 0);
 }
 
+TEST(RTTIObject, BuildADescendantOfSeveralBases) {
+  GRTTIObject *built = GMetaClass::BuildByName("TestRoboPuppy");
+  ASSERT_NE(built, nullptr);
+  auto *puppy = vyx::rtti_cast<TestRoboPuppy>(built);
+  ASSERT_NE(puppy, nullptr);
+  EXPECT_EQ(built, static_cast<GRTTIObject *>(static_cast<TestDog *>(puppy)));
+  EXPECT_EQ(vyx::rtti_cast<TestNamed>(built), static_cast<TestNamed *>(puppy));
+  EXPECT_TRUE(built->isKindOf("TestNamed"));
+  TestRoboPuppy::metaclass_.destroyObject(built);
+  EXPECT_EQ(TestAnimal::Live.load(), 0);
+}
+
 TEST(RTTIObject, ModuleAndItsTexts) {
   TestDog dog;
   EXPECT_EQ(dog.hinstance(), TestModuleHandle);

@@ -17,4 +17,5 @@ VYX_IMPLEMENT_CLASS(TestDog, "TestDog", &TestModuleHandle, TestAnimal)
 VYX_IMPLEMENT_CLASS(TestPuppy, "TestPuppy", &TestModuleHandle, TestDog)
 VYX_IMPLEMENT_CLASS(TestNamed, "TestNamed", &TestModuleHandle, GRTTIObject)
 VYX_IMPLEMENT_CLASS(TestRoboDog, "TestRoboDog", &TestModuleHandle, TestDog, TestNamed)
+VYX_IMPLEMENT_CLASS(TestRoboPuppy, "TestRoboPuppy", &TestModuleHandle, TestRoboDog)
 VYX_IMPLEMENT_ALIAS(TestDog, "TestAncientDog");

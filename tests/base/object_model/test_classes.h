@@ -5,6 +5,7 @@
 //   GObject <- TestAnimal (abstract) <- TestDog <- TestPuppy
 //   GRTTIObject <- TestNamed
 //   TestDog, TestNamed <- TestRoboDog        (two direct bases)
+//   TestRoboDog <- TestRoboPuppy
 //
 // plus the alias "TestAncientDog" for TestDog. Every object counts itself in
 // TestAnimal::Live so that tests see leaks and double destruction.
@@ -53,6 +54,11 @@ class TestNamed : public GRTTIObject {
 class TestRoboDog : public TestDog, public TestNamed {
   VYX_DECLARE_CLASS(TestRoboDog);
   double Battery = 1.0;
+};
+
+/// Derives from a class with two GRTTIObject bases.
+class TestRoboPuppy : public TestRoboDog {
+  VYX_DECLARE_CLASS(TestRoboPuppy);
 };
 
 #endif // VYX_TESTS_OBJECT_MODEL_TEST_CLASSES_H
