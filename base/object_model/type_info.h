@@ -28,9 +28,7 @@ public:
   bool operator==(const type_info &other) const { return this == &other; }
   bool operator!=(const type_info &other) const { return this != &other; }
   /// A total order by address.
-  bool before(const type_info &other) const {
-    return std::less<const type_info *>()(this, &other);
-  }
+  bool before(const type_info &other) const { return std::less<const type_info *>()(this, &other); }
 
   /// The one type_info held for `name` in a process-wide table, created on
   /// first request: the same name always yields the same object. A null name
