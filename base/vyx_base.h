@@ -24,7 +24,19 @@
 #include "strings/text_conversion.h"
 
 #include "object_model/exceptions.h"
+#include "object_model/callbacks.h"
+#include "object_model/class_dictionary.h"
+#include "object_model/class_id.h"
+#include "object_model/gobject.h"
+#include "object_model/locks.h"
+#include "object_model/metaclass.h"
+#include "object_model/metadata.h"
+#include "object_model/rtti_object.h"
+#include "object_model/suspended_destruction.h"
 #include "object_model/type_info.h"
+#include "object_model/void_ptr_sorted_array.h"
+
+#include "containers/tgvector.h"
 
 #include "io/bit_io.h"
 #include "io/buffered_io.h"

@@ -1,7 +1,7 @@
 //===- gobject.cpp - Objects with weak smart pointers --------------------===//
 
 #include "object_model/gobject.h"
-#include "object_model/class_system.h"
+#include "object_model/class_system_impl.h"
 #include "object_model/suspended_destruction.h"
 #include "platform/sync.h"
 

@@ -2,7 +2,7 @@
 
 #include "object_model/metaclass.h"
 #include "object_model/class_dictionary.h"
-#include "object_model/class_system.h"
+#include "object_model/class_system_impl.h"
 #include "object_model/exceptions.h"
 #include "object_model/rtti_object.h"
 

@@ -1,7 +1,7 @@
 //===- metadata.cpp - Typed values attached to classes -------------------===//
 
 #include "object_model/metadata.h"
-#include "object_model/class_system.h"
+#include "object_model/class_system_impl.h"
 #include "object_model/exceptions.h"
 #include "object_model/metaclass.h"
 #include "platform/sync.h"

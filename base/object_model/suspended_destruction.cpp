@@ -1,7 +1,7 @@
 //===- suspended_destruction.cpp - Deferred destruction of objects -------===//
 
 #include "object_model/suspended_destruction.h"
-#include "object_model/class_system.h"
+#include "object_model/class_system_impl.h"
 #include "object_model/gobject.h"
 #include "platform/sync.h"
 

@@ -8,7 +8,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "object_model/type_info.h"
-#include "object_model/class_system.h"
+#include "object_model/class_system_impl.h"
 
 #include <memory>
 #include <mutex>

@@ -1,11 +1,11 @@
-//===- class_system.h - Shared state of the run-time class system -*- C++ -*-===//
+//===- class_system_impl.h - Shared state of the run-time class system -*- C++ -*-===//
 //
 // Internal to libvyx_base (these functions are not exported): the pieces of
 // process-wide state that several files of the object model share.
 //
 //===----------------------------------------------------------------------===//
-#ifndef VYX_OBJECT_MODEL_CLASS_SYSTEM_H
-#define VYX_OBJECT_MODEL_CLASS_SYSTEM_H
+#ifndef VYX_OBJECT_MODEL_CLASS_SYSTEM_IMPL_H
+#define VYX_OBJECT_MODEL_CLASS_SYSTEM_IMPL_H
 
 class GMetaClass;
 
@@ -31,4 +31,4 @@ CriticalSection &SmartPointerLock();
 
 } // namespace vyx::detail
 
-#endif // VYX_OBJECT_MODEL_CLASS_SYSTEM_H
+#endif // VYX_OBJECT_MODEL_CLASS_SYSTEM_IMPL_H
