@@ -273,12 +273,17 @@ struct CharSet {
   }
 };
 
+} // namespace
+
 /// Compiled code with what the matcher needs to know about its structure.
-/// Code comes from the compiler above, so it is well formed.
-class Program {
+/// Built once per compiled pattern and never changed, so searches on
+/// several threads share it. The code comes from the compiler above, so it
+/// is well formed.
+class vyx::RegexProgram {
 public:
-  explicit Program(const GString &code)
-      : Code(reinterpret_cast<const unsigned char *>(code.c_str())), Size(code.length()) {
+  explicit RegexProgram(const GString &code)
+      : Text(code), Code(reinterpret_cast<const unsigned char *>(Text.c_str())),
+        Size(Text.length()) {
     parseRegion(0, Size);
     Nullable = firstOf(0, Size, First);
     Anchored = Size > 0 && Code[0] == kStartOfText;
@@ -286,8 +291,11 @@ public:
     for (int ch = 0; FirstCount == 1 && ch < 256; ++ch)
       if (First.has(static_cast<unsigned char>(ch)))
         OnlyFirst = static_cast<unsigned char>(ch);
+    LeadingRun =
+        Size > 2 && (Code[0] == kStar || Code[0] == kPlus) && isSingleCharacter(2, Code[1]);
   }
 
+  const GString Text;
   const unsigned char *Code;
   unsigned Size;
   /// For '|': where the next alternative begins. For 'e': where matching
@@ -305,6 +313,10 @@ public:
   unsigned char OnlyFirst = 0;
   /// The code begins with '^': only position 0 can match.
   bool Anchored = false;
+  /// The code begins with a repetition of one character item: when a match
+  /// starting in a run of such characters fails, every later start in the
+  /// same run fails too (it tries a subset of the same continuations).
+  bool LeadingRun = false;
 
   bool isSet(unsigned o) const { return Code[o] == kSet || Code[o] == kNegatedSet; }
   /// True when the `length` bytes of code at o are one item that consumes
@@ -444,6 +456,10 @@ private:
 // Matcher
 //===----------------------------------------------------------------------===//
 
+namespace {
+
+using Program = vyx::RegexProgram;
+
 /// The backtracking matcher over one text. Results are end positions of a
 /// match, -1 for none. Each call moves forward in the code, so the
 /// recursion is as deep as the code is long at most.
@@ -486,6 +502,16 @@ public:
         start = p;
         end = r;
         return true;
+      }
+      if (P.LeadingRun) {
+        std::ptrdiff_t q = p;
+        while (q < last && P.accepts(2, Text[q]))
+          ++q;
+        // '*' at the end of the run tried the rest there already.
+        if (P.Code[0] == kStar)
+          p = q;
+        else if (q > p)
+          p = q - 1;
       }
     }
     return false;
@@ -678,21 +704,22 @@ RegularExpression &RegularExpression::operator=(const GString &pattern) {
 const char *RegularExpression::MakePattern() {
   std::string code;
   Compiler compiler(Source.c_str(), Source.length());
+  Compiled.reset();
   if (Source.isEmpty() || !compiler.compile(code)) {
     Code.empty();
     return nullptr;
   }
   // Code never begins with a NUL byte, so all of it is kept.
   Code = GString(code.data(), static_cast<unsigned>(code.size()));
+  Compiled = std::make_shared<const vyx::RegexProgram>(Code);
   return Code.c_str();
 }
 
 bool RegularExpression::find(const char *text, std::size_t size, std::size_t from,
                              std::size_t &start, std::size_t &length) const {
-  if (Code.isEmpty() || !text || from >= size || size > static_cast<std::size_t>(PTRDIFF_MAX))
+  if (!Compiled || !text || from >= size || size > static_cast<std::size_t>(PTRDIFF_MAX))
     return false;
-  Program program(Code);
-  Matcher matcher(program, MatchStepBase + BudgetFor(size - from));
+  Matcher matcher(*Compiled, MatchStepBase + BudgetFor(size - from));
   matcher.setText(reinterpret_cast<const unsigned char *>(text), static_cast<std::ptrdiff_t>(size));
   std::ptrdiff_t s, e;
   if (!matcher.find(static_cast<std::ptrdiff_t>(from), s, e))
@@ -728,14 +755,13 @@ bool RegularExpression::operator==(const GString &text) const {
 }
 
 int RegularExpression::replace_substring(GString &s, const char *with, bool all) const {
-  if (Code.isEmpty() || s.isEmpty())
+  if (!Compiled || s.isEmpty())
     return -1;
   if (!with)
     with = "";
   const std::size_t withLength = std::strlen(with);
-  Program program(Code);
   // One budget for the whole call, grown by the text each replacement adds.
-  Matcher matcher(program, MatchStepBase + BudgetFor(s.length()));
+  Matcher matcher(*Compiled, MatchStepBase + BudgetFor(s.length()));
   int last = -1;
   std::size_t from = 0;
   for (;;) {

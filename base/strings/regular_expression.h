@@ -38,9 +38,14 @@
 #include "vyx_base_export.h"
 
 #include <cstddef>
+#include <memory>
 
 class opstream;
 class ipstream;
+
+namespace vyx {
+class RegexProgram;
+}
 
 /// A pattern and its compiled form.
 class VYX_BASE_API RegularExpression {
@@ -104,6 +109,8 @@ public:
 private:
   GString Source;
   GString Code;
+  /// The structure of Code the matcher works with, shared by copies.
+  std::shared_ptr<const vyx::RegexProgram> Compiled;
 };
 
 /// Stream form: a byte 0, then the source as a string; the reader compiles

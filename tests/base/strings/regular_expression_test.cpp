@@ -138,6 +138,15 @@ TEST(RegularExpressionMatch, Basics) {
   EXPECT_EQ(Find("[^]", "abc"), (Match{true, 0, 1}));
 }
 
+TEST(RegularExpressionMatch, StartsInsideRunsOfTheFirstItem) {
+  EXPECT_EQ(Find("[a-z]+_x", "ab_cd_x"), (Match{true, 3, 4}));
+  EXPECT_EQ(Find("a*b", "caab"), (Match{true, 1, 3}));
+  EXPECT_EQ(Find("a*b", "aac"), kNone);
+  EXPECT_EQ(Find("a+ab", "aaab aab"), (Match{true, 0, 4}));
+  EXPECT_EQ(Find("[0-9]+\\.[0-9]+ ms", "v1.2 took 12.5 ms"), (Match{true, 10, 7}));
+  EXPECT_EQ(Find(".*x|y", "aaay"), (Match{true, 3, 1}));
+}
+
 TEST(RegularExpressionMatch, Anchors) {
   EXPECT_TRUE(RegularExpression("^ab") == "abc");
   EXPECT_FALSE(RegularExpression("^ab") == "cab");
