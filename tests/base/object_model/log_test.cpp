@@ -13,10 +13,14 @@
 #include <fstream>
 #include <future>
 // The library's own <regex> trips -Wmaybe-uninitialized in sanitizer builds.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <regex>
 #pragma GCC diagnostic pop
+#else
+#include <regex>
+#endif
 #include <set>
 #include <sstream>
 #include <string>

@@ -7,10 +7,14 @@
 #include <chrono>
 #include <random>
 // The library's own <regex> trips -Wmaybe-uninitialized in sanitizer builds.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <regex>
 #pragma GCC diagnostic pop
+#else
+#include <regex>
+#endif
 #include <string>
 #include <thread>
 #include <vector>
