@@ -32,8 +32,12 @@ const std::string &Text() {
     t.reserve(kTextSize + 256);
     char number[64];
     while (t.size() < kTextSize) {
-      std::snprintf(number, sizeof number, "2026-12-%02u %02u:%02u:%02u ", random() % 28 + 1,
-                    random() % 24, random() % 60, random() % 60);
+      // Each draw in its own statement: argument order would differ between
+      // compilers, and so would the text.
+      unsigned day = random() % 28 + 1, hour = random() % 24, minute = random() % 60,
+               second = random() % 60;
+      std::snprintf(number, sizeof number, "2026-12-%02u %02u:%02u:%02u ", day, hour, minute,
+                    second);
       t += number;
       t += levels[random() % 7];
       t += ' ';
@@ -41,8 +45,10 @@ const std::string &Text() {
         t += words[random() % 13];
         t += ' ';
       }
-      std::snprintf(number, sizeof number, "%s_%03u.txt took %u.%02u ms by ", words[random() % 13],
-                    random() % 1000, random() % 500, random() % 100);
+      const char *word = words[random() % 13];
+      unsigned file = random() % 1000, whole = random() % 500, hundredths = random() % 100;
+      std::snprintf(number, sizeof number, "%s_%03u.txt took %u.%02u ms by ", word, file, whole,
+                    hundredths);
       t += number;
       t += users[random() % 5];
       t += '@';
