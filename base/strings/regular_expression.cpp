@@ -648,6 +648,11 @@ private:
         break;
       q = r;
       Positions.push_back(q);
+      if (Positions.size() > RegularExpression::MaxSavedRepetitions) {
+        GaveUp = true;
+        Positions.resize(base);
+        return -1;
+      }
     }
     std::size_t lowest = base + (plus && !firstEmpty ? 1 : 0);
     std::ptrdiff_t result = -1;

@@ -28,7 +28,9 @@
 // Searching is safe on several threads at once (each call keeps its own
 // state). Backtracking is bounded: one search gives up, and reports no match,
 // after MatchStepBase + MatchStepsPerByte x (length searched) steps of the
-// matcher, so no pattern can stall its caller.
+// matcher, or when it would have to remember more than MaxSavedRepetitions
+// ends of repeated groups at once, so no pattern can stall its caller or
+// exhaust its memory.
 //
 //===----------------------------------------------------------------------===//
 #ifndef VYX_STRINGS_REGULAR_EXPRESSION_H
@@ -59,6 +61,9 @@ public:
   /// The step budget of one search: fixed part and part per byte searched.
   static constexpr unsigned long MatchStepBase = 1ul << 20;
   static constexpr unsigned long MatchStepsPerByte = 64;
+  /// A search also gives up when it would have to remember the ends of more
+  /// repetitions of groups than this at once (8 bytes each).
+  static constexpr unsigned long MaxSavedRepetitions = 1ul << 24;
 
   /// The empty pattern, which matches nothing.
   RegularExpression();

@@ -241,6 +241,16 @@ TEST(RegularExpressionMatch, FindFromOffset) {
   EXPECT_FALSE(anchored.find(text, 8, 3, start, length));
 }
 
+TEST(RegularExpressionMatch, LongRepetitionsOfGroups) {
+  std::string text;
+  for (int i = 0; i < 300000; ++i)
+    text += "ab";
+  text += "c";
+  EXPECT_EQ(Find("(ab)*c", text.c_str()), (Match{true, 0, 600001}));
+  EXPECT_EQ(Find("x(ab|b)+", ("x" + text).c_str()), (Match{true, 0, 600001}));
+  EXPECT_EQ(Find("(ab)*d", text.c_str()), kNone);
+}
+
 TEST(RegularExpressionMatch, BacktrackingIsBounded) {
   // Patterns whose backtracking grows without bound give up instead of
   // stalling: each of these would take years to run out.
