@@ -472,7 +472,6 @@ public:
     End = size;
   }
   void addBudget(unsigned long steps) { Budget += steps; }
-  bool gaveUp() const { return GaveUp; }
 
   /// The first match starting at or after `from`.
   bool find(std::ptrdiff_t from, std::ptrdiff_t &start, std::ptrdiff_t &end) {
