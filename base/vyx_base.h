@@ -15,12 +15,15 @@
 #include "platform/dynamic_loader.h"
 #include "platform/file_handle.h"
 #include "platform/module_handle.h"
+#include "platform/process_info.h"
 #include "platform/sync.h"
 #include "platform/system_error.h"
 #include "platform/thread_storage.h"
 
 #include "strings/ascii.h"
 #include "strings/gstring.h"
+#include "strings/locale_switch.h"
+#include "strings/regular_expression.h"
 #include "strings/text_conversion.h"
 
 #include "object_model/exceptions.h"
@@ -29,6 +32,7 @@
 #include "object_model/class_id.h"
 #include "object_model/gobject.h"
 #include "object_model/locks.h"
+#include "object_model/log.h"
 #include "object_model/metaclass.h"
 #include "object_model/metadata.h"
 #include "object_model/rtti_object.h"
