@@ -12,6 +12,7 @@ endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer
                         -B ${WORK_DIR}/build -G ${GENERATOR}
                         -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix}
+                        -DCMAKE_CXX_FLAGS=${FLAGS} -DCMAKE_EXE_LINKER_FLAGS=${FLAGS}
                 RESULT_VARIABLE rc)
 if(rc)
   message(FATAL_ERROR "consumer configure failed")
@@ -37,7 +38,8 @@ if(PKG_CONFIG)
     message(FATAL_ERROR "pkg-config failed")
   endif()
   separate_arguments(flags UNIX_COMMAND "${flags}")
-  execute_process(COMMAND ${CXX} -std=c++20 ${SOURCE_DIR}/tests/install/consumer/main.cpp
+  separate_arguments(extra UNIX_COMMAND "${FLAGS}")
+  execute_process(COMMAND ${CXX} -std=c++20 ${extra} ${SOURCE_DIR}/tests/install/consumer/main.cpp
                           ${flags} -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/consumer_pc
                   RESULT_VARIABLE rc)
   if(rc)
