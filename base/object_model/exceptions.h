@@ -65,7 +65,7 @@ public:
   long getHigh() const { return High; }
 
 private:
-  int32_t Index, Low, High;
+  long Index, Low, High;
 };
 
 class VYX_BASE_API DuplicatedTypes_Exception : public GLibraryException {
@@ -126,8 +126,8 @@ public:
 
 private:
   const type_info *Type;
-  uint32_t Index;
-  int32_t Position;
+  unsigned long Index;
+  long Position;
 };
 
 class VYX_BASE_API InvalidPStreamMarker_Exception : public InvalidPStream_Exception {
@@ -138,7 +138,7 @@ public:
 
 private:
   int32_t Marker;
-  int32_t Position;
+  long Position;
 };
 
 class VYX_BASE_API InvalidPStreamPrefix_Exception : public InvalidPStream_Exception {
@@ -147,7 +147,7 @@ public:
   long getPosition() const { return Position; }
 
 private:
-  int32_t Position;
+  long Position;
 };
 
 class VYX_BASE_API UnknownStreamableType_Exception : public InvalidPStream_Exception {
@@ -168,7 +168,7 @@ public:
   const GMetaClass *getMetaClass() const { return MetaClass; }
 
 private:
-  int32_t Position;
+  long Position;
   const GMetaClass *MetaClass;
 };
 
@@ -207,7 +207,7 @@ public:
 private:
   const type_info *Found;
   const type_info *Wanted;
-  int32_t Position;
+  long Position;
 };
 
 class VYX_BASE_API GFileReadError_Exception : public InvalidPStream_Exception {
@@ -252,8 +252,14 @@ VYX_BASE_API std::ostream &GDiagStream();
 /// GDiagStream() after writing "<first> <second> <number>: ".
 VYX_BASE_API std::ostream &GDiagStream(const char *first, const char *second, unsigned number);
 
-/// Installs `handler` to be called when operator new fails, returns the one
-/// installed before. Null restores the default behaviour (std::bad_alloc).
+/// Installs `handler` to be called when operator new fails and returns the
+/// one installed before. The handler is expected to throw (typically
+/// OutOfMemory_Exception) or end the process; if it returns, the failed
+/// allocation is not retried: std::bad_alloc is thrown. Null restores the
+/// default behaviour (std::bad_alloc, no handler).
+///
+/// Only operator new goes through the handler: on this platform a failing
+/// malloc cannot be routed to it, and simply returns null.
 VYX_BASE_API void (*GSetNewHandler(void (*handler)()))();
 
 /// Serves VYX_BASE's message table with the loader signature of

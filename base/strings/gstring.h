@@ -18,6 +18,19 @@
 class opstream;
 class ipstream;
 
+namespace vyx::detail {
+/// Header of a GString buffer; the characters follow it directly in the same
+/// heap block. `Capacity` is the logical capacity given by the capacity rule
+/// (what capacity() and getBuffer expose); `Allocated` is the number of bytes
+/// really reserved for characters, which appends may grow geometrically.
+struct StringBlock {
+  int32_t Refs;       ///< holders of the buffer (atomic increment/decrement)
+  uint32_t Length;    ///< characters, terminator excluded
+  uint32_t Capacity;  ///< logical capacity, terminator included
+  uint32_t Allocated; ///< real capacity, >= Capacity
+};
+} // namespace vyx::detail
+
 /// A byte string with a shared, reference-counted buffer and copy on write.
 class VYX_BASE_API GString {
 public:
@@ -40,7 +53,7 @@ public:
   ~GString();
 
   // Access.
-  unsigned int length() const;
+  unsigned int length() const { return header()->Length; }
   bool isEmpty() const { return Text[0] == '\0'; }
   const char *c_str() const { return Text; }
   operator const char *() const { return Text; }
@@ -62,7 +75,7 @@ public:
   void releaseBuffer(unsigned int n);
   void freeExtra();
   /// The specified logical capacity of the buffer (terminator included).
-  unsigned int capacity() const;
+  unsigned int capacity() const { return header()->Capacity; }
 
   // Concatenation and repetition.
   GString &operator+=(const GString &s);
@@ -158,11 +171,15 @@ public:
   static void AddLoadStringFunc(LoadStringFunc loader, void *user);
 
 private:
-  struct Header;
-  Header *header() const;
+  using Header = vyx::detail::StringBlock;
+  class Pin;
+
+  Header *header() const { return reinterpret_cast<Header *>(Text - sizeof(Header)); }
+  bool isShared() const;
   void allocate_buffer(unsigned int n, bool keep);
   void assign_buffer(const char *s, unsigned int n);
   void add_string(const char *s, unsigned int n);
+  void set_length(unsigned int n);
   void release();
   bool load_text(unsigned int (*loader)(unsigned int, char *, unsigned int, void *),
                  unsigned int id, void *context);
