@@ -46,6 +46,7 @@
 #include "pstreams/streamable.h"
 #include "vyx_base_export.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <type_traits>
@@ -104,6 +105,12 @@ protected:
   /// Adds `bits` to the state; throws NonZeroPStreamState_Exception(bits)
   /// when they share a bit with the exception mask.
   void setstate(int bits);
+  /// The device's seek; -1 and the `failure` bits when bit 4 is set or the
+  /// device cannot seek.
+  long seekDevice(long offset, GIO::IOSeekDirection dir, int failure);
+  /// The device position; -1 when bit 4 is set, -1 and the `failure` bits
+  /// when the query fails.
+  long tellDevice(int failure);
 
 private:
   GAbstractBufferedIO *Device = nullptr;
@@ -148,6 +155,8 @@ public:
   void fillBytes(long count, unsigned char value);
   void writeCharString(const char *s);
   void writeString(const char *s) { writeCharString(s); }
+  /// The narrow string of the `n` bytes at `s` (which may hold NULs).
+  void writeCharString(const char *s, std::size_t n);
   void writeWideString(const unsigned short *w);
   void writeWideString(const char16_t *w);
   /// A string of NUL-terminated elements of `size` bytes (1 or 2).
@@ -223,6 +232,7 @@ private:
   void putFixed(uint64_t value, unsigned n);
 
   std::unique_ptr<vyx::detail::AddressIndexMap> Written;
+  uint64_t NextIndex = 1;
   uint32_t WrittenBytes = 0;
 };
 
@@ -254,6 +264,9 @@ public:
   char *readCharString();
   char *readString() { return readCharString(); }
   unsigned short *readWideString();
+  /// Reads a narrow string into `s` (all its bytes, NULs included); false,
+  /// with `s` empty, for a null string or a short read.
+  bool readCharString(GString &s);
   /// A new string of elements of `size` bytes (1: char[], 2: unsigned
   /// short[]), or null.
   void *baseReadString(unsigned size);
@@ -344,13 +357,18 @@ protected:
 
 private:
   class DepthGuard;
+  enum class StoredString { Null, Failed, Read };
   bool getBytes(unsigned char *bytes, unsigned n);
   uint64_t getFixed(unsigned n);
-  /// Reads the class name of a prefix into NameBuffer; false for null.
-  bool readClassName();
+  /// Reads a stored string's header and its elements (in memory order) into
+  /// `out`; `charSize` receives the stored element size.
+  StoredString readStoredString(std::vector<unsigned char> &out, unsigned &charSize);
+  /// Destroys the object registered at `mark` (index mark + 1), built for a
+  /// record that failed, and forgets the numbers from there on.
+  void rollBack(std::size_t mark, bool destroyBuilt);
 
   std::vector<GStreamable *> ReadObjects;
-  std::vector<char> NameBuffer;
+  std::vector<unsigned char> NameBuffer;
   const GMetaClass *ReadingClass = nullptr;
   uint32_t ReadBytes = 0;
   unsigned Depth = 0;
