@@ -9,7 +9,8 @@
 // The reader trusts none of it: items are appended as they arrive, so
 // storage grows with the data actually read, never with a stored count or
 // limit, and the first failure ends the read with
-// NonZeroPStreamState_Exception.
+// NonZeroPStreamState_Exception. Items that take no bytes (a class that does
+// not stream its items) are believed up to kMaxItemsWithoutData only.
 //
 //===----------------------------------------------------------------------===//
 #include "containers/collection.h"
@@ -29,6 +30,8 @@ VYX_IMPLEMENT_CLASS(GCollection, "GCollection", &vyx::BaseModuleHandle, GStreama
 namespace {
 
 constexpr long kMaxSlots = std::numeric_limits<int32_t>::max();
+/// Items that take no bytes in a stream believed in one collection.
+constexpr unsigned long kMaxItemsWithoutData = 65536;
 
 /// A slot count that must fit the 32-bit fields; more throws.
 int32_t checkedSlots(long slots) {
@@ -247,11 +250,19 @@ void GCollection::read(ipstream &is) {
   ReadCheck(is);
   OwnsItems = owns;
   Delta = static_cast<int32_t>(std::max(delta, 1UL));
+  unsigned long itemsWithoutData = 0;
   for (unsigned long i = 0; i < count; ++i) {
+    uint32_t before = is.countOfReadBytes();
     void *item = read_item(is);
     if (!is.good()) {
       freeItem(item);
       ReadCheck(is);
+    }
+    // Items that occupy no bytes (a class that does not stream them) are
+    // not bounded by the data: only so many of them are believed.
+    if (is.countOfReadBytes() == before && ++itemsWithoutData > kMaxItemsWithoutData) {
+      freeItem(item);
+      ReadCheck(is, false);
     }
     appendItem(item);
   }

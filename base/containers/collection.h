@@ -21,6 +21,7 @@
 #ifndef VYX_CONTAINERS_COLLECTION_H
 #define VYX_CONTAINERS_COLLECTION_H
 
+#include "object_model/exceptions.h"
 #include "pstreams/streamable.h"
 #include "vyx_base_export.h"
 
