@@ -5,6 +5,8 @@
 #include "containers/sorted_collection.h"
 #include "containers/tgcollection.h"
 
+#include "container_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,6 +14,9 @@
 #include <vector>
 
 namespace {
+
+using ctest::NewString;
+using ctest::Strings;
 
 void *P(intptr_t n) { return reinterpret_cast<void *>(n); }
 
@@ -30,19 +35,6 @@ struct Counted {
   int Key;
 };
 int Counted::Deleted = 0;
-
-char *NewString(const char *s) {
-  char *copy = new char[std::strlen(s) + 1];
-  std::strcpy(copy, s);
-  return copy;
-}
-
-std::vector<std::string> Strings(const GStringCollection &c) {
-  std::vector<std::string> out;
-  for (long i = 0; i < c.getCount(); ++i)
-    out.push_back(c.at(i) ? c.at(i) : "<null>");
-  return out;
-}
 
 TEST(CollectionTest, GrowsInStepsOfDelta) {
   GCollection c(0, 4, 1);

@@ -5,6 +5,8 @@
 #include "containers/sorted_collection.h"
 #include "pstreams/memory_pstream.h"
 
+#include "container_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,6 +15,9 @@
 #include <vector>
 
 namespace {
+
+using ctest::NewString;
+using ctest::Strings;
 
 using Bytes = std::vector<unsigned char>;
 
@@ -31,19 +36,6 @@ void ReadFrom(Bytes bytes, const std::function<void(ipstream &)> &read,
   impstream is(bytes.data(), static_cast<long>(bytes.size()));
   is.endian(endian);
   read(is);
-}
-
-char *NewString(const char *s) {
-  char *copy = new char[std::strlen(s) + 1];
-  std::strcpy(copy, s);
-  return copy;
-}
-
-std::vector<std::string> Strings(const GStringCollection &c) {
-  std::vector<std::string> out;
-  for (long i = 0; i < c.getCount(); ++i)
-    out.push_back(c.at(i) ? c.at(i) : "<null>");
-  return out;
 }
 
 // Collections -----------------------------------------------------------------
