@@ -118,6 +118,11 @@ void GCollection::appendItem(void *p) {
 }
 
 long GCollection::v_insert(void *p) {
+  // Appending within the limit and the storage needs no growth step.
+  if (Count < Limit && static_cast<size_t>(Count) < Capacity) {
+    Items[Count] = p;
+    return Count++;
+  }
   long index = Count;
   v_at_insert(index, p);
   return index;
