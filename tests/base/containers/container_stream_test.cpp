@@ -146,6 +146,14 @@ TEST(CollectionStreamTest, NonOwningCollectionHandsReadItemsToTheCaller) {
   EXPECT_STREQ("a", back.at(0));
   delete[] back.at(0); // the caller's
   back.remove_all();
+
+  // A read that fails frees what it read, owning or not.
+  GStringCollection two(0, 4, 0);
+  two + a + a;
+  Bytes cut = Written([&](opstream &os) { two.write(os); });
+  cut.pop_back();
+  EXPECT_THROW(ReadFrom(cut, [&](ipstream &is) { back.read(is); }), NonZeroPStreamState_Exception);
+  EXPECT_EQ(0, back.getCount());
 }
 
 // Bit sets ----------------------------------------------------------------------
