@@ -110,6 +110,18 @@ TEST(CollectionStreamTest, HostileCountsAndLimitsAllocateNothing) {
   EXPECT_EQ(0x7FFFFFFF, d.getLimit());
 }
 
+TEST(CollectionStreamTest, HugeStoredDeltaReservesNothing) {
+  // count 2, limit 4, delta 0x2D000000, owns 1, "a", "b", duplicates 0
+  Bytes bytes{2, 0, 4, 0, 0x00, 0xAD, 0, 0, 1, 1, 0, 'a', 1, 0, 'b', 0};
+  GStringCollection c;
+  ReadFrom(bytes, [&](ipstream &is) { c.read(is); });
+  EXPECT_EQ((std::vector<std::string>{"a", "b"}), Strings(c));
+  EXPECT_EQ(0x2D000000, c.getDelta());
+  EXPECT_EQ(4, c.getLimit());
+  c.insert(NewString("c")); // grows the limit by the delta, not the storage
+  EXPECT_EQ(0x2D000000, c.getLimit());
+}
+
 TEST(CollectionStreamTest, ItemsWithoutDataAreBounded) {
   // A plain collection streams no item data: a few null items come back,
   // but a huge stored count is a read failure, not gigabytes of nulls.
