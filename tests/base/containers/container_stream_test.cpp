@@ -118,7 +118,9 @@ TEST(CollectionStreamTest, HugeStoredDeltaReservesNothing) {
   EXPECT_EQ((std::vector<std::string>{"a", "b"}), Strings(c));
   EXPECT_EQ(0x2D000000, c.getDelta());
   EXPECT_EQ(4, c.getLimit());
-  c.insert(NewString("c")); // grows the limit by the delta, not the storage
+  c + NewString("c") + NewString("d");
+  EXPECT_EQ(4, c.getLimit());
+  c.insert(NewString("e")); // grows the limit by the delta, not the storage
   EXPECT_EQ(0x2D000000, c.getLimit());
 }
 
