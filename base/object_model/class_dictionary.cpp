@@ -26,9 +26,18 @@ int GClassDictionary::compare(const void *key1, const void *key2) const {
                      nameOrEmpty(static_cast<const char *>(key1)));
 }
 
+bool GClassDictionary::search_name(const char *name, long &index) const {
+  const char *key = nameOrEmpty(name);
+  return search_by(
+      [key](const void *item) {
+        return std::strcmp(key, nameOrEmpty(static_cast<const GMetaClass *>(item)->getName()));
+      },
+      index);
+}
+
 long GClassDictionary::insert(const GMetaClass &m) {
   long index;
-  if (!search(m.getName(), index))
+  if (!search_name(m.getName(), index))
     at_insert(index, &m);
   return index;
 }
@@ -46,5 +55,5 @@ long GClassDictionary::index_of(const GMetaClass &m) const { return index_of(m.g
 
 long GClassDictionary::index_of(const char *name) const {
   long index;
-  return search(name, index) ? index : -1;
+  return search_name(name, index) ? index : -1;
 }

@@ -7,6 +7,8 @@
 #ifndef VYX_OBJECT_MODEL_CLASS_SYSTEM_H
 #define VYX_OBJECT_MODEL_CLASS_SYSTEM_H
 
+class GMetaClass;
+
 namespace vyx {
 class CriticalSection;
 }
@@ -16,6 +18,11 @@ namespace vyx::detail {
 /// Deletes the table of GetDynamicTypeInfo; called when the class registry
 /// is deleted with the last registered class.
 void ReleaseDynamicTypeInfos();
+
+/// Discards the metadata records of the class `m` (under every index); called
+/// when its metaclass unregisters, while the module that set the records
+/// (and their free functions) is still loaded.
+void ForgetMetaDataOf(const GMetaClass *m);
 
 /// The process-wide recursive lock of every smart-pointer list. Created on
 /// first use and never destroyed, so objects of any module may use it during

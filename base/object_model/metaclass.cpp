@@ -68,12 +68,16 @@ GMetaClass::GMetaClass(const GMetaClass &current, const char *name, Builder buil
 
 GMetaClass::~GMetaClass() {
   delete[] AncestorArray;
+  // Records keyed by this class would outlive it (and their free functions
+  // may live in the module being unloaded).
+  if (!isOldClass())
+    vyx::detail::ForgetMetaDataOf(this);
   if (!Registry)
     return;
   // A registration that found its name taken registered nothing: the entry
   // under this name then belongs to another metaclass and stays.
   long index;
-  if (Registry->search(Name, index) && Registry->at(index) == this)
+  if (Registry->search_name(Name, index) && Registry->at(index) == this)
     Registry->at_remove(index);
   deleteRegistryIfEmpty();
 }
@@ -83,7 +87,7 @@ void GMetaClass::registerClass() {
     if (!Registry)
       Registry = new GClassDictionary;
     long index;
-    if (!Registry->search(Name, index)) {
+    if (!Registry->search_name(Name, index)) {
       Registry->at_insert(index, this);
       return;
     }
@@ -101,13 +105,6 @@ void GMetaClass::registerClass() {
   }
 }
 
-const GMetaClass *GMetaClass::getClassIdentifier() const {
-  const GMetaClass *m = this;
-  while (m->AncestorCount < 0)
-    m = m->SingleAncestor;
-  return m;
-}
-
 HINSTANCE GMetaClass::getModule() const {
   HINSTANCE *module = getClassIdentifier()->Module;
   return module ? *module : nullptr;
@@ -120,19 +117,29 @@ const GMetaClass *GMetaClass::getAncestor(long i) const {
   return id->AncestorCount == 1 ? id->SingleAncestor : id->AncestorArray[i];
 }
 
-const GMetaClass *GMetaClass::isKindOf(const GMetaClass &m) const {
-  const GMetaClass *self = getClassIdentifier();
-  const GMetaClass *target = m.getClassIdentifier();
-  if (self == target)
-    return target;
-  for (long i = self->AncestorCount - 1; i >= 0; --i) {
-    const GMetaClass *base = self->getAncestor(i);
-    if (!base)
+const GMetaClass *GMetaClass::findBase(const GMetaClass *self, const GMetaClass *target) {
+  // Single inheritance walks up in a loop; only a class with several bases
+  // branches, asking its bases from the last to the first.
+  while (self) {
+    if (self == target)
+      return target;
+    if (self->AncestorCount == 1) {
+      self = self->SingleAncestor->getClassIdentifier();
       continue;
-    if (const GMetaClass *found = base->isKindOf(*target))
-      return found;
+    }
+    for (long i = self->AncestorCount - 1; i >= 1; --i) {
+      const GMetaClass *base = self->AncestorArray[i];
+      if (const GMetaClass *found = base ? findBase(base->getClassIdentifier(), target) : nullptr)
+        return found;
+    }
+    const GMetaClass *first = self->AncestorCount > 1 ? self->AncestorArray[0] : nullptr;
+    self = first ? first->getClassIdentifier() : nullptr;
   }
   return nullptr;
+}
+
+const GMetaClass *GMetaClass::isKindOf(const GMetaClass &m) const {
+  return findBase(getClassIdentifier(), m.getClassIdentifier());
 }
 
 const GMetaClass *GMetaClass::getBaseDerivedFrom(const GMetaClass &m) const {
@@ -206,7 +213,7 @@ const GMetaClass *GMetaClass::FindByName(const char *name) {
   if (!name || !Registry)
     return nullptr;
   long index;
-  return Registry->search(name, index) ? Registry->at(index) : nullptr;
+  return Registry->search_name(name, index) ? Registry->at(index) : nullptr;
 }
 
 const GMetaClass *GMetaClass::FindByTypeInfo(const type_info &type) {

@@ -57,7 +57,12 @@ public:
   /// True for an alias.
   bool isOldClass() const { return AncestorCount < 0; }
   /// The real class: an alias's class, otherwise this metaclass.
-  const GMetaClass *getClassIdentifier() const;
+  const GMetaClass *getClassIdentifier() const {
+    const GMetaClass *m = this;
+    while (m->AncestorCount < 0)
+      m = m->SingleAncestor;
+    return m;
+  }
 
   // These answer for the class identifier.
   const type_info *getTypeInfo() const { return getClassIdentifier()->Type; }
@@ -114,6 +119,7 @@ public:
 
 private:
   void registerClass();
+  static const GMetaClass *findBase(const GMetaClass *self, const GMetaClass *target);
   void collectBases(GClassDictionary &d, bool recursive) const;
 
   const type_info *Type;

@@ -1,12 +1,14 @@
 //===- metadata.cpp - Typed values attached to classes -------------------===//
 
 #include "object_model/metadata.h"
+#include "object_model/class_system.h"
 #include "object_model/exceptions.h"
 #include "object_model/metaclass.h"
 #include "platform/sync.h"
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -184,6 +186,21 @@ bool GMetaData::RemoveMetaData(const GMetaIndex *index, const GMetaClass *metacl
   if (table->second.empty())
     s.Store->erase(table);
   return true;
+}
+
+void vyx::detail::ForgetMetaDataOf(const GMetaClass *m) {
+  MetaState &s = state();
+  Guard guard(s.Lock);
+  if (!s.Store)
+    return;
+  for (auto table = s.Store->begin(); table != s.Store->end();) {
+    auto found = table->second.find(m);
+    if (found != table->second.end()) {
+      found->second.release();
+      table->second.erase(found);
+    }
+    table = table->second.empty() ? s.Store->erase(table) : std::next(table);
+  }
 }
 
 // GMetaData: the handle ------------------------------------------------------

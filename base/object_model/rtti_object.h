@@ -104,11 +104,12 @@ template <class Class, class... Bases> void *CastToBases(const Class *self, cons
   return result;
 }
 
-/// A new object seen through its first base, so that classes with several
-/// GRTTIObject bases convert unambiguously.
-template <class Class, class FirstBase, class... OtherBases> GRTTIObject *BuildAsRTTIObject() {
-  FirstBase *object = new Class;
-  return object;
+/// A new object seen as a GRTTIObject. Asked through cast_to_, so that a
+/// class with several GRTTIObject bases (at any depth) converts through its
+/// first base, as its casts do.
+template <class Class> GRTTIObject *BuildAsRTTIObject() {
+  Class *object = new Class;
+  return static_cast<GRTTIObject *>(object->cast_to_(GRTTIObject::gTypeInfo_));
 }
 
 /// The metaclass of a class with the given direct bases.
@@ -169,9 +170,7 @@ public:                                                                         
 /// given after the module (one or more).
 #define VYX_IMPLEMENT_CLASS(Class, Name, Module, ...)                                              \
   VYX_IMPLEMENT_CLASS_COMMON_(Class, Name, __VA_ARGS__)                                            \
-  GRTTIObject *Class::ClassBuilder_() {                                                            \
-    return ::vyx::detail::BuildAsRTTIObject<Class, __VA_ARGS__>();                                 \
-  }                                                                                                \
+  GRTTIObject *Class::ClassBuilder_() { return ::vyx::detail::BuildAsRTTIObject<Class>(); }        \
   void Class::ClassDestroyer_(GRTTIObject *p) { delete p; }                                        \
   const GMetaClass Class::metaclass_ = ::vyx::detail::MakeMetaClass<__VA_ARGS__>(                  \
       Module, Class::gTypeInfo_, Name, &Class::ClassBuilder_, &Class::ClassDestroyer_);

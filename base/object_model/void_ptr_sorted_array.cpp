@@ -50,22 +50,7 @@ int GVoidPtrSortedArrayPrim::compare(const void *key1, const void *key2) const {
 }
 
 bool GVoidPtrSortedArrayPrim::search(const void *key, long &index) const {
-  long low = 0;
-  long high = Count;
-  while (low < high) {
-    long middle = low + (high - low) / 2;
-    int order = compare(key_of(Items[middle]), key);
-    if (order < 0) {
-      low = middle + 1;
-    } else if (order > 0) {
-      high = middle;
-    } else {
-      index = middle;
-      return true;
-    }
-  }
-  index = low;
-  return false;
+  return search_by([this, key](const void *item) { return compare(key_of(item), key); }, index);
 }
 
 void GVoidPtrSortedArrayPrim::reserve(long needed) {

@@ -56,6 +56,27 @@ protected:
   /// default the keys are compared as addresses.
   virtual int compare(const void *key1, const void *key2) const;
 
+  /// Binary search with `order(item)`: negative when the item sorts before
+  /// the key sought, positive after it, 0 for a match. Results as search().
+  template <class Order> bool search_by(Order order, long &index) const {
+    long low = 0;
+    long high = Count;
+    while (low < high) {
+      long middle = low + (high - low) / 2;
+      int side = order(Items[middle]);
+      if (side < 0) {
+        low = middle + 1;
+      } else if (side > 0) {
+        high = middle;
+      } else {
+        index = middle;
+        return true;
+      }
+    }
+    index = low;
+    return false;
+  }
+
 private:
   void reserve(long needed);
 

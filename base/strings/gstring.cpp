@@ -48,16 +48,17 @@ static_assert(capacityFor(MaxLength) == MaxCapacity);
 
 /// The shared empty buffer: length 0, capacity 0, text "". Constant
 /// initialised, so strings built during any library's static initialisation
-/// can use it. Its count is never changed nor consulted.
+/// can use it. Copies count on it like on any buffer, from a start far above
+/// any number of holders, so it is never freed; as its count is never 1 it is
+/// never written to.
 struct EmptyStorage {
   StringBlock Block;
   char Text[16];
 };
 static_assert(offsetof(EmptyStorage, Text) == sizeof(StringBlock));
-constinit EmptyStorage EmptyBuffer = {{0, 0, 0, 0}, {}};
+constinit EmptyStorage EmptyBuffer = {{1 << 30, 0, 0, 0}, {}};
 
 char *emptyText() { return EmptyBuffer.Text; }
-bool isEmptyBlock(const StringBlock *h) { return h == &EmptyBuffer.Block; }
 
 StringBlock *blockOf(char *text) {
   return reinterpret_cast<StringBlock *>(text - sizeof(StringBlock));
@@ -80,23 +81,53 @@ char *newBlock(uint32_t capacity, uint32_t allocated) {
   return text;
 }
 
-void retainBlock(StringBlock *h) {
-  if (!isEmptyBlock(h))
-    vyx::AtomicIncrement(h->Refs);
-}
-
-void releaseBlock(StringBlock *h) {
-  if (!isEmptyBlock(h) && vyx::AtomicDecrement(h->Refs) == 0) {
-    h->~StringBlock();
-    ::operator delete(h);
-  }
-}
-
 /// Does [s, s + n) touch the block whose text starts at `text`?
 bool overlaps(const char *text, std::size_t size, const char *s, std::size_t n) {
   auto t = reinterpret_cast<uintptr_t>(text);
   auto p = reinterpret_cast<uintptr_t>(s);
   return p < t + size && p + n > t;
+}
+
+constexpr std::size_t NotFound = static_cast<std::size_t>(-1);
+
+/// Copies n bytes to out and returns the end of the copy. Replacing builds
+/// texts from many short pieces, which a plain loop copies faster than a
+/// call does.
+char *copyBytes(char *out, const char *from, std::size_t n) {
+  if (n > 16)
+    return static_cast<char *>(std::memcpy(out, from, n)) + n;
+  for (std::size_t i = 0; i < n; ++i)
+    out[i] = from[i];
+  return out + n;
+}
+
+/// The first occurrence of find[0, n) in text[from, end), or NotFound. Short
+/// search texts (the usual case) scan for the first byte and compare the
+/// rest in place, which is fastest for dense hits; long ones use memmem,
+/// whose time stays linear in any text.
+std::size_t findBytes(const char *text, std::size_t from, std::size_t end, const char *find,
+                      std::size_t n) {
+  constexpr std::size_t ShortFind = 32;
+  if (end < from || end - from < n)
+    return NotFound;
+  if (n > ShortFind) {
+    const void *q = memmem(text + from, end - from, find, n);
+    return q ? static_cast<std::size_t>(static_cast<const char *>(q) - text) : NotFound;
+  }
+  const char *p = text + from;
+  const char *last = text + end - n; // the last possible start
+  while (p <= last) {
+    p = static_cast<const char *>(std::memchr(p, find[0], last - p + 1));
+    if (!p)
+      return NotFound;
+    std::size_t k = 1;
+    while (k < n && p[k] == find[k])
+      ++k;
+    if (k == n)
+      return static_cast<std::size_t>(p - text);
+    ++p;
+  }
+  return NotFound;
 }
 
 } // namespace
@@ -109,14 +140,14 @@ class GString::Pin {
 public:
   Pin(const GString &str, const char *s, std::size_t n) {
     Header *h = str.header();
-    if (s && !isEmptyBlock(h) && overlaps(str.Text, h->Allocated, s, n)) {
-      retainBlock(h);
+    if (s && overlaps(str.Text, h->Allocated, s, n)) {
+      vyx::RefCountIncrement(h->Refs);
       Held = h;
     }
   }
   ~Pin() {
     if (Held)
-      releaseBlock(Held);
+      release_block(Held);
   }
   Pin(const Pin &) = delete;
   Pin &operator=(const Pin &) = delete;
@@ -127,7 +158,10 @@ private:
 
 // Buffer management -----------------------------------------------------------
 
-bool GString::isShared() const { return vyx::AtomicLoad(header()->Refs) != 1; }
+void GString::free_block(Header *h) {
+  h->~StringBlock();
+  ::operator delete(h);
+}
 
 void GString::allocate_buffer(unsigned int n, bool keep) {
   if (n > MaxLength)
@@ -158,7 +192,7 @@ void GString::allocate_buffer(unsigned int n, bool keep) {
     text[len] = '\0';
     blockOf(text)->Length = len;
   }
-  releaseBlock(h);
+  release_block(h);
   Text = text;
 }
 
@@ -183,7 +217,7 @@ void GString::add_string(const char *s, unsigned int n) {
 }
 
 void GString::release() {
-  releaseBlock(header());
+  release_block(header());
   Text = emptyText();
 }
 
@@ -226,15 +260,13 @@ void GString::freeExtra() {
   std::memcpy(text, Text, len);
   text[len] = '\0';
   blockOf(text)->Length = len;
-  releaseBlock(h);
+  release_block(h);
   Text = text;
 }
 
 // Construction ---------------------------------------------------------------
 
 GString::GString() : Text(emptyText()) {}
-
-GString::GString(const GString &s) : Text(s.Text) { retainBlock(header()); }
 
 GString::GString(GString &&s) noexcept : Text(s.Text) { s.Text = emptyText(); }
 
@@ -285,8 +317,6 @@ GString::GString(const char16_t *w) : Text(emptyText()) { assignUtf16(*this, w);
 
 GString::GString(HINSTANCE module, unsigned int id) : Text(emptyText()) { loadString(module, id); }
 
-GString::~GString() { releaseBlock(header()); }
-
 // Access and assignment ---------------------------------------------------------
 
 void GString::at(unsigned int i, char ch) {
@@ -300,8 +330,8 @@ void GString::at(unsigned int i, char ch) {
 
 GString &GString::operator=(const GString &s) {
   if (Text != s.Text) {
-    retainBlock(s.header());
-    releaseBlock(header());
+    vyx::RefCountIncrement(s.header()->Refs);
+    release_block(header());
     Text = s.Text;
   }
   return *this;
@@ -309,7 +339,7 @@ GString &GString::operator=(const GString &s) {
 
 GString &GString::operator=(GString &&s) noexcept {
   if (this != &s) {
-    releaseBlock(header());
+    release_block(header());
     Text = s.Text;
     s.Text = emptyText();
   }
@@ -362,18 +392,10 @@ GString &GString::operator+=(const char *s) {
   return *this;
 }
 
-GString &GString::operator+=(char ch) {
-  if (!ch)
-    return *this;
-  Header *h = header();
-  uint32_t len = h->Length;
-  if (h->Capacity > len + 1 && !isShared()) { // fast path: room in a private buffer
-    Text[len] = ch;
-    Text[len + 1] = '\0';
-    h->Length = len + 1;
-    return *this;
-  }
-  add_string(&ch, 1);
+// The slow path of operator+=(char): a new or larger buffer.
+GString &GString::append_char(char ch) {
+  if (ch)
+    add_string(&ch, 1);
   return *this;
 }
 
@@ -574,13 +596,9 @@ int GString::replace(const char *find, const char *with, bool all) {
   const char *text = Text;
   const std::size_t end = std::strlen(text); // the search stops at a NUL
   std::vector<uint32_t> hits;
-  for (std::size_t p = 0; p + findLen <= end;) {
-    const void *q = memmem(text + p, end - p, find, findLen);
-    if (!q)
-      break;
-    std::size_t at = static_cast<const char *>(q) - text;
+  for (std::size_t p = 0, at; (at = findBytes(text, p, end, find, findLen)) != NotFound;
+       p = at + findLen) {
     hits.push_back(static_cast<uint32_t>(at));
-    p = at + findLen;
     if (!all)
       break;
   }
@@ -599,13 +617,11 @@ int GString::replace(const char *find, const char *with, bool all) {
   char *out = result.Text;
   std::size_t from = 0;
   for (uint32_t at : hits) {
-    std::memcpy(out, text + from, at - from);
-    out += at - from;
-    std::memcpy(out, with, withLen);
-    out += withLen;
+    out = copyBytes(out, text + from, at - from);
+    out = copyBytes(out, with, withLen);
     from = at + findLen;
   }
-  std::memcpy(out, text + from, len - from);
+  copyBytes(out, text + from, len - from);
   result.set_length(total);
   *this = std::move(result);
   return last;

@@ -9,6 +9,7 @@
 #ifndef VYX_STRINGS_GSTRING_H
 #define VYX_STRINGS_GSTRING_H
 
+#include "platform/atomic.h"
 #include "platform/module_handle.h"
 #include "vyx_base_export.h"
 
@@ -32,6 +33,15 @@ struct StringBlock {
 } // namespace vyx::detail
 
 /// A byte string with a shared, reference-counted buffer and copy on write.
+///
+/// Copies cost one reference-count increment. capacity() and getBuffer follow
+/// the capacity rule (the smallest multiple of 16 above length + 1); behind
+/// it, a private text that grows by appends reserves its heap block
+/// geometrically, so appending one character at a time is amortised O(1).
+/// A text longer than 0x7FFFFFFE bytes is an allocation failure
+/// (OutOfMemory_Exception) that leaves the string unchanged. Values that
+/// share a buffer may be copied and destroyed on different threads; one
+/// object must not be changed by one thread while another uses it.
 class VYX_BASE_API GString {
 public:
   /// A loader of numbered texts: fills `buffer` (of `size` bytes) with text
@@ -41,7 +51,7 @@ public:
 
   // Construction and destruction.
   GString();
-  GString(const GString &s);
+  GString(const GString &s) : Text(s.Text) { vyx::RefCountIncrement(header()->Refs); }
   GString(GString &&s) noexcept;
   /// A pointer value below 0x10000 is a message number (see loadString).
   GString(const char *s);
@@ -50,7 +60,7 @@ public:
   GString(const unsigned short *w);
   GString(const char16_t *w);
   GString(HINSTANCE module, unsigned int id);
-  ~GString();
+  ~GString() { release_block(header()); }
 
   // Access.
   unsigned int length() const { return header()->Length; }
@@ -74,13 +84,28 @@ public:
   void releaseBuffer();
   void releaseBuffer(unsigned int n);
   void freeExtra();
-  /// The specified logical capacity of the buffer (terminator included).
+  /// Bytes available for characters, terminator included, by the capacity
+  /// rule (0 for the shared empty buffer).
   unsigned int capacity() const { return header()->Capacity; }
 
   // Concatenation and repetition.
   GString &operator+=(const GString &s);
   GString &operator+=(const char *s);
-  GString &operator+=(char ch);
+  GString &operator+=(char ch) {
+    // Fast path: room in the block of a private buffer. The logical capacity
+    // follows the capacity rule as the text crosses each 16-byte step.
+    Header *h = header();
+    uint32_t len = h->Length;
+    if (ch && h->Allocated > len + 1 && !isShared()) {
+      if (h->Capacity <= len + 1)
+        h->Capacity += 16;
+      Text[len] = ch;
+      Text[len + 1] = '\0';
+      h->Length = len + 1;
+      return *this;
+    }
+    return append_char(ch);
+  }
   GString operator+(const GString &s) const;
   GString operator+(const char *s) const;
   GString operator+(char ch) const;
@@ -172,10 +197,18 @@ public:
 
 private:
   using Header = vyx::detail::StringBlock;
+  static void release_block(Header *h) {
+    // A buffer held only by this string has no other holder that could
+    // change the count concurrently: it is freed without an atomic operation.
+    if (vyx::AtomicLoad(h->Refs) == 1 || vyx::RefCountDecrement(h->Refs) == 0)
+      free_block(h);
+  }
   class Pin;
 
   Header *header() const { return reinterpret_cast<Header *>(Text - sizeof(Header)); }
-  bool isShared() const;
+  bool isShared() const { return vyx::AtomicLoad(header()->Refs) != 1; }
+  GString &append_char(char ch);
+  static void free_block(Header *h);
   void allocate_buffer(unsigned int n, bool keep);
   void assign_buffer(const char *s, unsigned int n);
   void add_string(const char *s, unsigned int n);
@@ -193,7 +226,8 @@ VYX_BASE_API GString operator*(unsigned int n, const GString &s);
 VYX_BASE_API bool operator==(const char *a, const GString &b);
 VYX_BASE_API bool operator!=(const char *a, const GString &b);
 
-/// Stream forms (the record of the pstream format).
+/// Stream forms (the record of the pstream format), implemented by the
+/// persistent stream layer.
 VYX_BASE_API opstream &operator<<(opstream &os, const GString &s);
 VYX_BASE_API ipstream &operator>>(ipstream &is, GString &s);
 

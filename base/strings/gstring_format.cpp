@@ -10,7 +10,6 @@
 
 #include "object_model/exceptions.h"
 
-#include <algorithm>
 #include <clocale>
 #include <cstdint>
 #include <cstdio>
@@ -85,9 +84,10 @@ void GString::AddLoadStringFunc(LoadStringFunc loader, void *user) {
 }
 
 // Loading a text: first into a local buffer; a count that says the text may
-// have been cut retries with larger buffers. A count of LoaderFailure or more
-// is a failure; a count beyond the buffer is a loader that overstates: the
-// text is taken as cut to the buffer.
+// have been cut (size - 1 or size - 2) retries with larger buffers. A count
+// of LoaderFailure or more is a failure (empty, false). A count beyond the
+// buffer comes from a loader that overstates: the text is taken as it stands
+// in the buffer, cut to size - 1 characters and always terminated.
 bool GString::load_text(unsigned int (*loader)(unsigned int, char *, unsigned int, void *),
                         unsigned int id, void *context) {
   empty();
@@ -97,7 +97,11 @@ bool GString::load_text(unsigned int (*loader)(unsigned int, char *, unsigned in
   if (count >= LoaderFailure)
     return false;
   local[LoadStep - 1] = '\0';
-  if (count >= LoadStep || LoadStep - count > 2) {
+  if (count >= LoadStep) { // overstated: take what the buffer holds
+    *this = local;
+    return !isEmpty();
+  }
+  if (LoadStep - count > 2) {
     *this = local;
     return count > 0;
   }
@@ -109,8 +113,13 @@ bool GString::load_text(unsigned int (*loader)(unsigned int, char *, unsigned in
       empty();
       return false;
     }
-    if (got >= size || size - got > 2) {
-      releaseBuffer(std::min(got, size - 1));
+    if (got >= size) { // overstated: take what the buffer holds
+      buffer[size - 1] = '\0';
+      releaseBuffer();
+      return !isEmpty();
+    }
+    if (size - got > 2) {
+      releaseBuffer(got);
       return got > 0;
     }
   }
