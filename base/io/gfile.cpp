@@ -341,10 +341,18 @@ std::vector<PathTokenItem> EncodePathTokens(const char *path) {
   return items;
 }
 
+// Reads the token form described in gfile.h. Every token byte is untrusted:
+// anything but the five known tokens, and the end of the data before the end
+// token, is a damaged name.
 GFile DecodePathTokens(PathTokenSource &source) {
+  auto check = [](bool sound) {
+    if (!sound)
+      throw GFileReadError_Exception();
+  };
   std::string text;
   for (;;) {
     int token = source.readToken();
+    check(token >= PathEnd && token <= PathRun);
     switch (token) {
     case PathEnd:
       return GFile(text.c_str());
@@ -357,13 +365,10 @@ GFile DecodePathTokens(PathTokenSource &source) {
     case PathParent:
       text += "..\\";
       break;
-    case PathRun: {
+    default: {
       GString run = source.readRun();
       text.append(run.c_str(), run.length());
-      break;
     }
-    default:
-      throw GFileReadError_Exception();
     }
   }
 }

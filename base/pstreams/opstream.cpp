@@ -34,7 +34,8 @@ constexpr long FillBlock = 4096;
 
 /// True when `v` has a 32-bit stored form: as an unsigned or a signed value.
 bool fitsDWord(unsigned long v) {
-  return v <= 0xFFFFFFFFul || static_cast<long>(v) >= std::numeric_limits<int32_t>::min();
+  long asSigned = static_cast<long>(v);
+  return v <= 0xFFFFFFFFul || (asSigned < 0 && asSigned >= std::numeric_limits<int32_t>::min());
 }
 
 } // namespace

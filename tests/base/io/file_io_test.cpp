@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <type_traits>
 #include <unistd.h>
 
@@ -149,6 +150,26 @@ TEST(GFileIO, ExclusiveWriterKeepsOtherWritersOut) {
       second.open(name.c_str(), GIO::IO_WRITE, GFileIO::IO_OPEN_EXISTING, GFileIO::IO_SHARE_NONE));
 }
 
+TEST(GFileIO, ExclusiveWriterKeepsOtherProcessesOut) {
+  ScratchDir dir;
+  std::string name = dir.file("locked");
+  GFileIO first(name.c_str(), GIO::IO_WRITE, GFileIO::IO_CREATE_NEW, GFileIO::IO_SHARE_READ);
+  ASSERT_TRUE(first.is_opened());
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    GFileIO second(name.c_str(), GIO::IO_WRITE, GFileIO::IO_OPEN_EXISTING,
+                   GFileIO::IO_SHARE_READWRITE);
+    GFileIO reader(name.c_str(), GIO::IO_READ, GFileIO::IO_OPEN_EXISTING,
+                   GFileIO::IO_SHARE_READWRITE);
+    _exit(!second.is_opened() && reader.is_opened() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 TEST(GFileIO, SharingWritersCoexistButExcludeAnExclusiveOne) {
   ScratchDir dir;
   std::string name = dir.file("shared");
@@ -181,6 +202,12 @@ TEST(GFileIO, AttachedCopySharesWithoutClosing) {
   // The owner's descriptor is still open and shares the position.
   EXPECT_NE(fcntl(fd, F_GETFD), -1);
   EXPECT_EQ(owner.gtell(), 1);
+  // Attaching to a device that shares one's own handle closes nothing.
+  GFileIO sharer;
+  sharer.attach(owner);
+  EXPECT_TRUE(owner.attach(sharer));
+  EXPECT_TRUE(owner.attach(owner));
+  EXPECT_NE(fcntl(fd, F_GETFD), -1);
 }
 
 TEST(GFileIO, AttachAdoptsAHandle) {
