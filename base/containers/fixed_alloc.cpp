@@ -2,7 +2,7 @@
 #include "containers/fixed_alloc.h"
 
 #include "object_model/exceptions.h"
-#include "platform/single_thread.h"
+#include "platform/atomic.h"
 #include "platform/virtual_memory.h"
 
 #include <algorithm>
