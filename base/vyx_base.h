@@ -19,6 +19,7 @@
 #include "platform/sync.h"
 #include "platform/system_error.h"
 #include "platform/thread_storage.h"
+#include "platform/virtual_memory.h"
 
 #include "strings/ascii.h"
 #include "strings/gstring.h"
@@ -40,7 +41,21 @@
 #include "object_model/type_info.h"
 #include "object_model/void_ptr_sorted_array.h"
 
+#include "containers/bit_set.h"
+#include "containers/collection.h"
+#include "containers/fixed_alloc.h"
+#include "containers/matrix_base.h"
+#include "containers/msort.h"
+#include "containers/point_rect.h"
+#include "containers/sorted_collection.h"
+#include "containers/tgcollection.h"
 #include "containers/tgvector.h"
+
+#include "pstreams/memory_pstream.h"
+#include "pstreams/pstream.h"
+#include "pstreams/streamable.h"
+
+#include "config/units.h"
 
 #include "io/bit_io.h"
 #include "io/buffered_io.h"

@@ -11,7 +11,7 @@
 //===----------------------------------------------------------------------===//
 #include "containers/bit_set.h"
 
-#include "containers/stream_check.h"
+#include "containers/stream_check_impl.h"
 #include "object_model/exceptions.h"
 #include "pstreams/pstream.h"
 

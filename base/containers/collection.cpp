@@ -15,7 +15,7 @@
 //===----------------------------------------------------------------------===//
 #include "containers/collection.h"
 
-#include "containers/stream_check.h"
+#include "containers/stream_check_impl.h"
 #include "object_model/exceptions.h"
 #include "pstreams/pstream.h"
 

@@ -10,7 +10,7 @@
 //===----------------------------------------------------------------------===//
 #include "containers/point_rect.h"
 
-#include "containers/stream_check.h"
+#include "containers/stream_check_impl.h"
 #include "pstreams/pstream.h"
 
 using vyx::detail::ReadCheck;

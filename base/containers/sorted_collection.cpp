@@ -8,7 +8,7 @@
 #include "containers/sorted_collection.h"
 
 #include "containers/msort.h"
-#include "containers/stream_check.h"
+#include "containers/stream_check_impl.h"
 #include "pstreams/pstream.h"
 
 #include <cstdint>

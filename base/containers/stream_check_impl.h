@@ -1,4 +1,4 @@
-//===- stream_check.h - Checks of values read from pstreams -----*- C++ -*-===//
+//===- stream_check_impl.h - Checks of values read from pstreams -*- C++ -*-===//
 //
 // The one checking idiom of the container readers: every count, size or
 // flag read from a stream passes through ReadCheck, which turns a value the
@@ -7,8 +7,8 @@
 // stream or a hostile value.
 //
 //===----------------------------------------------------------------------===//
-#ifndef VYX_CONTAINERS_STREAM_CHECK_H
-#define VYX_CONTAINERS_STREAM_CHECK_H
+#ifndef VYX_CONTAINERS_STREAM_CHECK_IMPL_H
+#define VYX_CONTAINERS_STREAM_CHECK_IMPL_H
 
 #include "pstreams/pstream.h"
 
@@ -24,4 +24,4 @@ inline void ReadCheck(ipstream &is, bool valid = true) {
 
 } // namespace vyx::detail
 
-#endif // VYX_CONTAINERS_STREAM_CHECK_H
+#endif // VYX_CONTAINERS_STREAM_CHECK_IMPL_H
