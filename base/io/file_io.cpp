@@ -62,7 +62,9 @@ bool GFileIO::attach(void *handle, IOOpenMode mode, IOCreateMode create, IOShare
 }
 
 bool GFileIO::attach(const GFileIO &other) {
-  if (&other == this)
+  // Sharing the handle this device already refers to changes nothing; it
+  // must not close it on the way.
+  if (&other == this || other.Handle == Handle)
     return is_opened();
   close();
   Handle = other.Handle;

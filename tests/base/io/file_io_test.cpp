@@ -8,8 +8,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <type_traits>
 #include <sys/wait.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace {
@@ -202,6 +202,12 @@ TEST(GFileIO, AttachedCopySharesWithoutClosing) {
   // The owner's descriptor is still open and shares the position.
   EXPECT_NE(fcntl(fd, F_GETFD), -1);
   EXPECT_EQ(owner.gtell(), 1);
+  // Attaching to a device that shares one's own handle closes nothing.
+  GFileIO sharer;
+  sharer.attach(owner);
+  EXPECT_TRUE(owner.attach(sharer));
+  EXPECT_TRUE(owner.attach(owner));
+  EXPECT_NE(fcntl(fd, F_GETFD), -1);
 }
 
 TEST(GFileIO, AttachAdoptsAHandle) {
