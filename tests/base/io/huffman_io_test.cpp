@@ -1,0 +1,325 @@
+//===- huffman_io_test.cpp - Huffman-coded buffered device ----------------===//
+
+#include "io/huffman_io.h"
+#include "io/memory_io.h"
+
+#include "io_test_support.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using vyx_test::ScriptedDevice;
+using Bytes = std::vector<unsigned char>;
+
+Bytes memoryBytes(GMemoryIO *io) {
+  auto *p = static_cast<unsigned char *>(io->buffer());
+  return p ? Bytes(p, p + io->size()) : Bytes();
+}
+
+struct Token {
+  unsigned short Distance;
+  unsigned char Value;
+  bool operator==(const Token &o) const { return Distance == o.Distance && Value == o.Value; }
+};
+
+/// A Huffman device over a buffered device over a growing memory device.
+struct HuffmanMemory {
+  HuffmanMemory() : Memory(new GMemoryIO), Huffman(new GBufferedIO(Memory, 4096)) {}
+  /// Over a borrowed copy of `stream`, for reading.
+  explicit HuffmanMemory(const Bytes &stream)
+      : Data(stream), Memory(new GMemoryIO(Data.data(), long(Data.size()), GIO::IO_READ)),
+        Huffman(new GBufferedIO(Memory, 4096)) {}
+
+  Bytes bytes() {
+    Huffman.flush();
+    return memoryBytes(Memory);
+  }
+
+  Bytes Data;
+  GMemoryIO *Memory;
+  GHuffmanBufferedIO Huffman;
+};
+
+Bytes encodeBytes(const Bytes &input) {
+  HuffmanMemory h;
+  EXPECT_EQ(h.Huffman.gwrite(input.data(), long(input.size())), long(input.size()));
+  return h.bytes();
+}
+
+Bytes encodeTokens(const std::vector<Token> &tokens) {
+  HuffmanMemory h;
+  for (const Token &t : tokens)
+    EXPECT_TRUE(h.Huffman.writeCode(t.Distance, t.Value));
+  return h.bytes();
+}
+
+/// Reads every token; `error` receives the code that ended reading.
+std::vector<Token> decodeTokens(const Bytes &stream, GIO::IOErrors &error) {
+  HuffmanMemory h(stream);
+  std::vector<Token> tokens;
+  for (;;) {
+    Token t{};
+    error = h.Huffman.readCode(t.Distance, t.Value);
+    if (error != GIO::IO_OK)
+      return tokens;
+    tokens.push_back(t);
+  }
+}
+
+/// Tokens as the LZ77 layer would make them: literals and references with
+/// every length and distance code.
+std::vector<Token> mixedTokens(size_t n, uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::vector<Token> tokens;
+  for (size_t i = 0; i < n; ++i) {
+    if (rng() % 3 == 0) {
+      unsigned distance = 1 + rng() % 32768;
+      if (rng() % 4 == 0)
+        distance = 1 + rng() % 16;
+      tokens.push_back({static_cast<unsigned short>(distance), static_cast<unsigned char>(rng())});
+    } else {
+      // Skewed literals, so that Huffman blocks are chosen.
+      tokens.push_back({0, static_cast<unsigned char>('a' + rng() % (1 + rng() % 26))});
+    }
+  }
+  return tokens;
+}
+
+// Exact bytes -----------------------------------------------------------------
+
+TEST(GHuffmanBufferedIO, OneByteIsAPlainBlockAndTheEndTag) {
+  // tag 2 (3 bits), count 1 (15 bits), 'A' (9 bits), padding; then 0x01.
+  EXPECT_EQ(encodeBytes(Bytes{'A'}), (Bytes{0x0A, 0x00, 0x04, 0x01, 0x01}));
+}
+
+TEST(GHuffmanBufferedIO, AWritePhaseWithoutBytesLeavesNoTrace) {
+  HuffmanMemory h;
+  EXPECT_EQ(h.Huffman.gwrite("x", 0), 0);
+  h.Huffman.flush();
+  EXPECT_TRUE(h.bytes().empty());
+  // And an empty stream reads as a clean end.
+  HuffmanMemory r(Bytes{});
+  unsigned char c;
+  EXPECT_EQ(r.Huffman.gread(&c, 1), -1);
+  EXPECT_EQ(r.Huffman.getError(), GIO::IO_EOF);
+}
+
+TEST(GHuffmanBufferedIO, EqualBytesMakeAHuffmanBlockWithTwoOneBitCodes) {
+  Bytes input(32000, 'z');
+  Bytes stream = encodeBytes(input);
+  // One Huffman block and the end tag.
+  ASSERT_GE(stream.size(), 4u);
+  EXPECT_EQ(stream[0] & 7, 3); // tag 3
+  // Literal/length count field (5 bits after the code-length lengths) is 0:
+  // the highest code is 256. Decode the header fields by hand.
+  auto bit = [&](size_t i) { return (stream[i / 8] >> (i % 8)) & 1; };
+  auto bits = [&](size_t &pos, int n) {
+    unsigned v = 0;
+    for (int k = 0; k < n; ++k)
+      v |= unsigned(bit(pos++)) << k;
+    return v;
+  };
+  size_t pos = 3;
+  unsigned clCount = bits(pos, 4) + 5;
+  pos += 3 * clCount;
+  EXPECT_EQ(bits(pos, 5), 0u);
+  // 32000 one-bit codes plus the header: about 4000 bytes.
+  EXPECT_LT(stream.size(), 4000u + 40u);
+  EXPECT_EQ(stream.back(), 0x01);
+  GIO::IOErrors error;
+  auto tokens = decodeTokens(stream, error);
+  EXPECT_EQ(error, GIO::IO_EOF);
+  ASSERT_EQ(tokens.size(), 32000u);
+  for (const Token &t : tokens)
+    ASSERT_EQ(t, (Token{0, 'z'}));
+}
+
+TEST(GHuffmanBufferedIO, BlockWithoutReferencesHasTwoOneBitDistanceCodes) {
+  Bytes input(1000, 'a');
+  for (size_t i = 0; i < input.size(); i += 3)
+    input[i] = 'b';
+  Bytes stream = encodeBytes(input);
+  ASSERT_EQ(stream[0] & 7, 3);
+  // Walk the header: code-length code, literal lengths, then the distance
+  // count (0: two codes) and the two lengths 1, 1.
+  size_t pos = 3;
+  auto bits = [&](int n) {
+    unsigned v = 0;
+    for (int k = 0; k < n; ++k, ++pos)
+      v |= unsigned((stream[pos / 8] >> (pos % 8)) & 1) << k;
+    return v;
+  };
+  static const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  unsigned clCount = bits(4) + 5;
+  int clLen[19] = {};
+  for (unsigned i = 0; i < clCount; ++i)
+    clLen[order[i]] = int(bits(3));
+  // Canonical code-length code, to read the runs.
+  int count[8] = {}, next[8] = {};
+  for (int l : clLen)
+    ++count[l];
+  count[0] = 0;
+  for (int b = 1, code = 0; b < 8; ++b)
+    next[b] = code = (code + count[b - 1]) << 1;
+  std::vector<std::pair<int, int>> codes(19); // (length, code)
+  for (int s = 0; s < 19; ++s)
+    if (clLen[s])
+      codes[s] = {clLen[s], next[clLen[s]]++};
+  auto symbol = [&]() {
+    int code = 0;
+    for (int len = 1; len <= 7; ++len) {
+      code = (code << 1) | int(bits(1));
+      for (int s = 0; s < 19; ++s)
+        if (codes[s].first == len && codes[s].second == code)
+          return s;
+    }
+    return -1;
+  };
+  auto readLengths = [&](int n) {
+    std::vector<int> lengths;
+    while (int(lengths.size()) < n) {
+      int s = symbol();
+      if (s < 16)
+        lengths.push_back(s);
+      else if (s == 16)
+        lengths.insert(lengths.end(), 3 + bits(2), lengths.back());
+      else if (s == 17)
+        lengths.insert(lengths.end(), 3 + bits(3), 0);
+      else
+        lengths.insert(lengths.end(), 11 + bits(7), 0);
+    }
+    return lengths;
+  };
+  int literalCount = int(bits(5)) + 257;
+  auto literal = readLengths(literalCount);
+  EXPECT_EQ(literalCount, 257);
+  EXPECT_EQ(bits(5), 0u); // distance count field
+  EXPECT_EQ(readLengths(2), (std::vector<int>{1, 1}));
+}
+
+// Block choice ----------------------------------------------------------------
+
+TEST(GHuffmanBufferedIO, IncompressibleBytesStayCloseToEightBitsEach) {
+  std::mt19937 rng(7);
+  Bytes input(32000);
+  for (auto &b : input)
+    b = static_cast<unsigned char>(rng());
+  Bytes stream = encodeBytes(input);
+  // A Huffman block (about 8 bits a byte) beats the 9-bit plain tokens.
+  EXPECT_EQ(stream[0] & 7, 3);
+  EXPECT_LT(stream.size(), 32000u * 101 / 100);
+  HuffmanMemory r(stream);
+  Bytes back(input.size() + 10);
+  EXPECT_EQ(r.Huffman.gread(back.data(), long(back.size())), long(input.size()));
+  back.resize(input.size());
+  EXPECT_EQ(back, input);
+}
+
+TEST(GHuffmanBufferedIO, FewTokensMakeAPlainBlock) {
+  Bytes stream = encodeTokens({{0, 'x'}, {5, 10}, {0, 'y'}});
+  ASSERT_EQ(stream[0] & 7, 2);
+  // 3 + 15 + 9 + 24 + 9 = 60 bits: 8 bytes, then the end tag.
+  EXPECT_EQ(stream.size(), 9u);
+  GIO::IOErrors error;
+  auto tokens = decodeTokens(stream, error);
+  EXPECT_EQ(error, GIO::IO_EOF);
+  EXPECT_EQ(tokens, (std::vector<Token>{{0, 'x'}, {5, 10}, {0, 'y'}}));
+}
+
+// Round trips -----------------------------------------------------------------
+
+TEST(GHuffmanBufferedIO, TokensRoundTripAcrossBlocks) {
+  for (size_t n : {1ul, 2ul, 100ul, 31999ul, 32000ul, 32001ul, 100000ul}) {
+    auto tokens = mixedTokens(n, uint32_t(n));
+    Bytes stream = encodeTokens(tokens);
+    GIO::IOErrors error;
+    EXPECT_EQ(decodeTokens(stream, error), tokens) << n;
+    EXPECT_EQ(error, GIO::IO_EOF) << n;
+  }
+}
+
+TEST(GHuffmanBufferedIO, ExtremeTokensRoundTrip) {
+  std::vector<Token> tokens;
+  for (unsigned v = 0; v < 256; ++v) {
+    tokens.push_back({0, static_cast<unsigned char>(v)});
+    tokens.push_back({1, static_cast<unsigned char>(v)});
+    tokens.push_back({32768, static_cast<unsigned char>(v)});
+    tokens.push_back({static_cast<unsigned short>(1 + v * 128), static_cast<unsigned char>(v)});
+  }
+  Bytes stream = encodeTokens(tokens);
+  GIO::IOErrors error;
+  EXPECT_EQ(decodeTokens(stream, error), tokens);
+  EXPECT_EQ(error, GIO::IO_EOF);
+}
+
+TEST(GHuffmanBufferedIO, DistancesAboveTheWindowAreRefused) {
+  HuffmanMemory h;
+  EXPECT_FALSE(h.Huffman.writeCode(32769, 0));
+  EXPECT_FALSE(h.Huffman.writeCode(65535, 0));
+  EXPECT_TRUE(h.Huffman.writeCode(32768, 0));
+  GIO::IOErrors error;
+  EXPECT_EQ(decodeTokens(h.bytes(), error), (std::vector<Token>{{32768, 0}}));
+}
+
+TEST(GHuffmanBufferedIO, DecoderStopsRightAfterTheEndTag) {
+  Bytes stream = encodeBytes(Bytes(5000, 'q'));
+  size_t streamSize = stream.size();
+  Bytes trailer = {0xDE, 0xAD, 0xBE, 0xEF};
+  stream.insert(stream.end(), trailer.begin(), trailer.end());
+  // Small windows below make every block straddle window refills.
+  for (long window : {1L, 2L, 3L, 7L, 4096L}) {
+    Bytes data = stream;
+    auto *memory = new GMemoryIO(data.data(), long(data.size()), GIO::IO_READ);
+    auto *below = new GBufferedIO(memory, window);
+    GHuffmanBufferedIO huffman(below);
+    Bytes back(6000);
+    EXPECT_EQ(huffman.gread(back.data(), long(back.size())), 5000);
+    EXPECT_EQ(huffman.getError(), GIO::IO_EOF);
+    huffman.flush();
+    EXPECT_EQ(memory->gtell(), long(streamSize)) << window;
+    EXPECT_EQ(below->readByte(), 0xDE);
+  }
+}
+
+TEST(GHuffmanBufferedIO, FlushInTheMiddleEndsTheFirstStream) {
+  HuffmanMemory h;
+  h.Huffman.gwrite("first", 5);
+  h.Huffman.flush();
+  h.Huffman.gwrite("second", 6);
+  Bytes stream = h.bytes();
+  HuffmanMemory r(stream);
+  char text[20] = {};
+  EXPECT_EQ(r.Huffman.gread(text, 20), 5);
+  EXPECT_EQ(std::string(text), "first");
+  EXPECT_EQ(r.Huffman.getError(), GIO::IO_EOF);
+  // Reading again starts after the first end tag.
+  r.Huffman.flush();
+  std::memset(text, 0, sizeof text);
+  EXPECT_EQ(r.Huffman.gread(text, 20), 6);
+  EXPECT_EQ(std::string(text), "second");
+}
+
+TEST(GHuffmanBufferedIO, FourThreadsCodeIndependently) {
+  std::vector<Bytes> inputs;
+  std::vector<Bytes> single;
+  for (int t = 0; t < 4; ++t) {
+    auto tokens = mixedTokens(70000, uint32_t(100 + t));
+    Bytes encoded = encodeTokens(tokens);
+    single.push_back(encoded);
+  }
+  std::vector<Bytes> parallel(4);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back(
+        [t, &parallel] { parallel[t] = encodeTokens(mixedTokens(70000, uint32_t(100 + t))); });
+  for (auto &th : threads)
+    th.join();
+  EXPECT_EQ(parallel, single);
+}
+
+} // namespace
