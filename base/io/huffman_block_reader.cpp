@@ -160,6 +160,9 @@ private:
     return true;
   }
 
+public:
+  // The hot loop copies these into locals (stores of decoded bytes could
+  // otherwise alias them) and writes them back.
   GAbstractBufferedIO &Below;
   const unsigned char *Next;
   const unsigned char *End;
@@ -303,38 +306,96 @@ bool HuffmanBlockReader::readCodes(BitSource &in) {
 bool HuffmanBlockReader::decodeHuffman(BitSource &in, uint8_t *values, uint16_t *distances,
                                        size_t capacity, size_t &count) {
   DECODE_CHECK(readCodes(in));
+  const uint32_t *literals = LiteralTable;
+  const uint32_t *distanceTable = DistanceTable;
   size_t n = 0;
   for (;;) {
-    if (in.fastReady()) {
-      // One refill holds the longest token: 15 + 5 + 15 + 13 bits.
-      do {
-        in.refill();
-        uint32_t e = in.decodeFast(LiteralTable, LiteralRootBits);
-        uint32_t kind = entryKind(e);
-        if (kind == KindValue) {
-          DECODE_CHECK(n < capacity);
+    if (in.End - in.Next >= 16) {
+      // Fast path, on locals. Each refill holds at least 56 bits: a literal
+      // or length code and then a second literal code (15 + 15 bits), or a
+      // length code and, after a second refill when fewer than 33 bits
+      // remain, its extra bits, the distance code and its extra bits.
+      uint64_t bits = in.Bits;
+      unsigned held = in.Count;
+      const unsigned char *next = in.Next;
+      const unsigned char *last = in.End - 16;
+      auto refill = [&] {
+        bits |= loadLE64(next) << held;
+        next += (63 - held) >> 3;
+        held |= 56;
+      };
+      auto decode = [&](const uint32_t *table, unsigned rootBits) {
+        uint32_t e = table[bits & lowMask(rootBits)];
+        if (entryKind(e) == KindLink) {
+          bits >>= rootBits;
+          held -= rootBits;
+          e = table[entryValue(e) + (bits & lowMask(entryExtra(e)))];
+        }
+        bits >>= entryBits(e);
+        held -= entryBits(e);
+        return e;
+      };
+      auto take = [&](unsigned count) {
+        uint32_t v = static_cast<uint32_t>(bits & lowMask(count));
+        bits >>= count;
+        held -= count;
+        return v;
+      };
+      bool ended = false;
+      bool overflow = false;
+      while (next <= last) {
+        refill();
+        uint32_t e = decode(literals, LiteralRootBits);
+        if (entryKind(e) == KindValue) {
+          if (n >= capacity) {
+            overflow = true;
+            break;
+          }
           values[n] = static_cast<uint8_t>(entryValue(e));
           distances[n] = 0;
           ++n;
-          continue;
+          e = decode(literals, LiteralRootBits);
+          if (entryKind(e) == KindValue) {
+            if (n >= capacity) {
+              overflow = true;
+              break;
+            }
+            values[n] = static_cast<uint8_t>(entryValue(e));
+            distances[n] = 0;
+            ++n;
+            continue;
+          }
         }
-        if (kind == KindEnd) {
-          count = n;
-          return true;
+        if (entryKind(e) == KindEnd) {
+          ended = true;
+          break;
         }
-        uint32_t length = entryValue(e) + in.take(entryExtra(e));
-        uint32_t d = in.decodeFast(DistanceTable, DistanceRootBits);
-        uint32_t distance = entryValue(d) + in.take(entryExtra(d)) + 1;
-        DECODE_CHECK(n < capacity);
+        if (held < 33)
+          refill();
+        uint32_t length = entryValue(e) + take(entryExtra(e));
+        uint32_t d = decode(distanceTable, DistanceRootBits);
+        uint32_t distance = entryValue(d) + take(entryExtra(d)) + 1;
+        if (n >= capacity) {
+          overflow = true;
+          break;
+        }
         values[n] = static_cast<uint8_t>(length);
         distances[n] = static_cast<uint16_t>(distance);
         ++n;
-      } while (in.fastReady());
+      }
+      in.Bits = bits;
+      in.Count = held;
+      in.Next = next;
+      DECODE_CHECK(!overflow); // more tokens than a block holds
+      if (ended) {
+        count = n;
+        return true;
+      }
       in.leaveFast();
       continue;
     }
     uint32_t e;
-    DECODE_CHECK(in.decodeSlow(LiteralTable, LiteralRootBits, e));
+    DECODE_CHECK(in.decodeSlow(literals, LiteralRootBits, e));
     uint32_t kind = entryKind(e);
     if (kind == KindEnd) {
       count = n;
@@ -348,7 +409,7 @@ bool HuffmanBlockReader::decodeHuffman(BitSource &in, uint8_t *values, uint16_t 
       DECODE_CHECK(in.need(entryExtra(e)));
       uint32_t length = entryValue(e) + in.take(entryExtra(e));
       uint32_t d;
-      DECODE_CHECK(in.decodeSlow(DistanceTable, DistanceRootBits, d));
+      DECODE_CHECK(in.decodeSlow(distanceTable, DistanceRootBits, d));
       DECODE_CHECK(in.need(entryExtra(d)));
       values[n] = static_cast<uint8_t>(length);
       distances[n] = static_cast<uint16_t>(entryValue(d) + in.take(entryExtra(d)) + 1);
