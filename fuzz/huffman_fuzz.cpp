@@ -11,17 +11,13 @@
 #include "io/huffman_io.h"
 #include "io/memory_io.h"
 
+#include "fuzz_check.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                                           \
-  do {                                                                                             \
-    if (!(cond))                                                                                   \
-      __builtin_trap();                                                                            \
-  } while (0)
 
 struct Token {
   unsigned short Distance;

@@ -343,26 +343,27 @@ bool HuffmanBlockReader::decodeHuffman(BitSource &in, uint8_t *values, uint16_t 
       };
       bool ended = false;
       bool overflow = false;
+      // Stores a token; false when the block holds too many.
+      auto push = [&](uint32_t value, uint32_t distance) {
+        if (n >= capacity) {
+          overflow = true;
+          return false;
+        }
+        values[n] = static_cast<uint8_t>(value);
+        distances[n] = static_cast<uint16_t>(distance);
+        ++n;
+        return true;
+      };
       while (next <= last) {
         refill();
         uint32_t e = decode(literals, LiteralRootBits);
         if (entryKind(e) == KindValue) {
-          if (n >= capacity) {
-            overflow = true;
+          if (!push(entryValue(e), 0))
             break;
-          }
-          values[n] = static_cast<uint8_t>(entryValue(e));
-          distances[n] = 0;
-          ++n;
           e = decode(literals, LiteralRootBits);
           if (entryKind(e) == KindValue) {
-            if (n >= capacity) {
-              overflow = true;
+            if (!push(entryValue(e), 0))
               break;
-            }
-            values[n] = static_cast<uint8_t>(entryValue(e));
-            distances[n] = 0;
-            ++n;
             continue;
           }
         }
@@ -374,14 +375,8 @@ bool HuffmanBlockReader::decodeHuffman(BitSource &in, uint8_t *values, uint16_t 
           refill();
         uint32_t length = entryValue(e) + take(entryExtra(e));
         uint32_t d = decode(distanceTable, DistanceRootBits);
-        uint32_t distance = entryValue(d) + take(entryExtra(d)) + 1;
-        if (n >= capacity) {
-          overflow = true;
+        if (!push(length, entryValue(d) + take(entryExtra(d)) + 1))
           break;
-        }
-        values[n] = static_cast<uint8_t>(length);
-        distances[n] = static_cast<uint16_t>(distance);
-        ++n;
       }
       in.Bits = bits;
       in.Count = held;
