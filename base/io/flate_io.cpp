@@ -132,9 +132,9 @@ void GFlateBufferedIO::flush() {
   GAbstractBufferedIO::flush();
   // The Huffman device wrote its last block and end tag during that flush:
   // a failure there is a failure of this stream.
-  IOErrors below = getHuffmanIO()->getError();
-  if (writing && getError() == IO_OK && isWriteError(below))
-    setError(below);
+  if (writing && getError() == IO_OK && getHuffmanIO() &&
+      isWriteError(getHuffmanIO()->getError()))
+    setError(getHuffmanIO()->getError());
 }
 
 // Writing ---------------------------------------------------------------------
