@@ -322,4 +322,252 @@ TEST(GHuffmanBufferedIO, FourThreadsCodeIndependently) {
   EXPECT_EQ(parallel, single);
 }
 
+// Hand-made streams: every tag and malformed header -----------------------------
+
+/// Builds a bit stream least significant bit first; Huffman codes go most
+/// significant bit first.
+class BitStream {
+public:
+  BitStream &put(unsigned value, int bits) {
+    for (int i = 0; i < bits; ++i)
+      bit((value >> i) & 1);
+    return *this;
+  }
+  BitStream &code(unsigned code, int bits) {
+    for (int i = bits - 1; i >= 0; --i)
+      bit((code >> i) & 1);
+    return *this;
+  }
+  /// Pads to the byte boundary.
+  BitStream &align() {
+    Count = 0;
+    return *this;
+  }
+  BitStream &byte(unsigned char b) {
+    align();
+    Data.push_back(b);
+    return *this;
+  }
+  Bytes Data;
+
+private:
+  void bit(unsigned b) {
+    if (Count == 0)
+      Data.push_back(0);
+    Data.back() = static_cast<unsigned char>(Data.back() | (b << Count));
+    Count = (Count + 1) % 8;
+  }
+  int Count = 0;
+};
+
+/// A Huffman block description with knobs for every header field. The
+/// code-length code has lengths 0:2 8:2 16:2 1:3 18:3 (codes 00 01 10 110
+/// 111); literals 0..254 and end of block get 8-bit codes (literal s is
+/// code s, end of block 255); two 1-bit distance codes.
+struct HuffmanBlock {
+  unsigned Tag = 3;
+  unsigned CodeLengthCountField = 13; // 18 lengths: up to symbol 1
+  int CodeLengthOf18 = 3;
+  unsigned LiteralCountField = 0; // 257 lengths
+  std::vector<int> Literal;       // lengths sent for the literal/length code
+  bool LeadingRepeatInDistances = false;
+  unsigned DistanceCountField = 0; // 2 lengths
+  std::vector<int> Distance = {1, 1};
+  Bytes Text = {'h', 'i'};
+
+  HuffmanBlock() {
+    Literal.assign(257, 8);
+    Literal[255] = 0;
+  }
+
+  void lengths(BitStream &s, const std::vector<int> &sequence) const {
+    for (int len : sequence) {
+      if (len == 0)
+        s.code(0b00, 2);
+      else if (len == 8)
+        s.code(0b01, 2);
+      else if (len == 1)
+        s.code(0b110, 3);
+      else
+        ADD_FAILURE() << "length " << len << " has no code here";
+    }
+  }
+
+  Bytes stream(bool endTag = true) const {
+    BitStream s;
+    s.put(Tag, 3).put(CodeLengthCountField, 4);
+    static const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+    int clLen[19] = {};
+    clLen[0] = 2;
+    clLen[8] = 2;
+    clLen[16] = 2;
+    clLen[1] = 3;
+    clLen[18] = CodeLengthOf18;
+    for (unsigned i = 0; i < CodeLengthCountField + 5 && i < 19; ++i)
+      s.put(unsigned(clLen[order[i]]), 3);
+    s.put(LiteralCountField, 5);
+    lengths(s, Literal);
+    s.put(DistanceCountField, 5);
+    if (LeadingRepeatInDistances)
+      s.code(0b10, 2).put(0, 2); // symbol 16: repeat the previous length 3 times
+    lengths(s, Distance);
+    for (unsigned char c : Text)
+      s.code(c, 8);
+    s.code(255, 8); // end of block
+    if (endTag)
+      s.byte(0x01);
+    return s.Data;
+  }
+};
+
+GIO::IOErrors readAll(const Bytes &stream, Bytes *out = nullptr) {
+  GIO::IOErrors error;
+  auto tokens = decodeTokens(stream, error);
+  if (out)
+    for (const Token &t : tokens)
+      out->push_back(t.Value);
+  return error;
+}
+
+TEST(GHuffmanBufferedIO, HandMadeBlockDecodes) {
+  Bytes text;
+  EXPECT_EQ(readAll(HuffmanBlock().stream(), &text), GIO::IO_EOF);
+  EXPECT_EQ(text, (Bytes{'h', 'i'}));
+  // The largest announced counts, padded with zero lengths, are accepted.
+  HuffmanBlock wide;
+  wide.LiteralCountField = 29; // 286 lengths
+  wide.Literal.resize(286, 0);
+  wide.DistanceCountField = 28; // 30 lengths
+  wide.Distance.resize(30, 0);
+  text.clear();
+  EXPECT_EQ(readAll(wide.stream(), &text), GIO::IO_EOF);
+  EXPECT_EQ(text, (Bytes{'h', 'i'}));
+}
+
+TEST(GHuffmanBufferedIO, UnknownTagsAreBadData) {
+  for (unsigned tag : {0u, 4u, 5u, 6u, 7u}) {
+    HuffmanBlock block;
+    block.Tag = tag;
+    EXPECT_EQ(readAll(block.stream()), GIO::IO_BAD_DATA) << tag;
+  }
+  // A tag alone in a byte, as the end tag, but with the unknown values.
+  for (unsigned char b : {0x00, 0x04, 0x07})
+    EXPECT_EQ(readAll(Bytes{b}), GIO::IO_BAD_DATA) << int(b);
+  EXPECT_EQ(readAll(Bytes{0x01}), GIO::IO_EOF);
+}
+
+TEST(GHuffmanBufferedIO, CountsBeyondTheAlphabetsAreBadData) {
+  HuffmanBlock codeLengths;
+  codeLengths.CodeLengthCountField = 15; // 20 code-length lengths
+  EXPECT_EQ(readAll(codeLengths.stream()), GIO::IO_BAD_DATA);
+  for (unsigned field : {30u, 31u}) { // 287 and 288 literal/length lengths
+    HuffmanBlock literals;
+    literals.LiteralCountField = field;
+    literals.Literal.resize(257 + field, 0);
+    EXPECT_EQ(readAll(literals.stream()), GIO::IO_BAD_DATA) << field;
+  }
+  for (unsigned field : {29u, 30u, 31u}) { // 31 to 33 distance lengths
+    HuffmanBlock distances;
+    distances.DistanceCountField = field;
+    distances.Distance.resize(2 + field, 0);
+    EXPECT_EQ(readAll(distances.stream()), GIO::IO_BAD_DATA) << field;
+  }
+}
+
+TEST(GHuffmanBufferedIO, CodesThatAreNotCompleteAreBadData) {
+  HuffmanBlock codeLengthCode; // one code-length code missing
+  codeLengthCode.CodeLengthOf18 = 0;
+  EXPECT_EQ(readAll(codeLengthCode.stream()), GIO::IO_BAD_DATA);
+  HuffmanBlock overSubscribed; // 257 codes of 8 bits
+  overSubscribed.Literal[255] = 8;
+  EXPECT_EQ(readAll(overSubscribed.stream()), GIO::IO_BAD_DATA);
+  HuffmanBlock incomplete; // 255 codes of 8 bits
+  incomplete.Literal[254] = 0;
+  EXPECT_EQ(readAll(incomplete.stream()), GIO::IO_BAD_DATA);
+  HuffmanBlock oneDistance; // a single 1-bit distance code
+  oneDistance.Distance = {1, 0};
+  EXPECT_EQ(readAll(oneDistance.stream()), GIO::IO_BAD_DATA);
+  HuffmanBlock noDistance;
+  noDistance.Distance = {0, 0};
+  EXPECT_EQ(readAll(noDistance.stream()), GIO::IO_BAD_DATA);
+}
+
+TEST(GHuffmanBufferedIO, MalformedRunsAreBadData) {
+  // A sequence may not start with a repeat, not even the distance lengths
+  // after literal lengths that ended with a non-zero length.
+  HuffmanBlock leading;
+  leading.LeadingRepeatInDistances = true;
+  leading.Distance = {};
+  EXPECT_EQ(readAll(leading.stream()), GIO::IO_BAD_DATA);
+  // A run of 11 zeros where 2 distance lengths were announced: the same
+  // block up to the distance lengths, then symbol 18 with extra bits 0.
+  HuffmanBlock block;
+  BitStream t;
+  t.put(3, 3).put(13, 4);
+  const int lens[18] = {2, 0, 3, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3};
+  for (int len : lens)
+    t.put(unsigned(len), 3);
+  t.put(0, 5);
+  block.lengths(t, block.Literal);
+  t.put(0, 5).code(0b111, 3).put(0, 7);
+  EXPECT_EQ(readAll(t.Data), GIO::IO_BAD_DATA);
+  // A repeat that runs past the literal/length count.
+  HuffmanBlock runPast;
+  runPast.Literal.resize(255);
+  BitStream u;
+  u.put(3, 3).put(13, 4);
+  for (int len : lens)
+    u.put(unsigned(len), 3);
+  u.put(0, 5);
+  runPast.lengths(u, runPast.Literal);
+  u.code(0b10, 2).put(0, 2); // 3 more lengths where 2 remain
+  EXPECT_EQ(readAll(u.Data), GIO::IO_BAD_DATA);
+}
+
+TEST(GHuffmanBufferedIO, PlainBlockCountsAreChecked) {
+  BitStream full;
+  full.put(2, 3).put(32000, 15);
+  for (int i = 0; i < 32000; ++i)
+    full.put('p', 9);
+  full.byte(0x01);
+  Bytes text;
+  EXPECT_EQ(readAll(full.Data, &text), GIO::IO_EOF);
+  EXPECT_EQ(text.size(), 32000u);
+
+  BitStream over;
+  over.put(2, 3).put(32001, 15);
+  for (int i = 0; i < 32001; ++i)
+    over.put('p', 9);
+  over.byte(0x01);
+  EXPECT_EQ(readAll(over.Data), GIO::IO_BAD_DATA);
+}
+
+TEST(GHuffmanBufferedIO, HuffmanBlocksHoldAtMost32000Tokens) {
+  HuffmanBlock full;
+  full.Text.assign(32000, 'h');
+  EXPECT_EQ(readAll(full.stream()), GIO::IO_EOF);
+  HuffmanBlock over;
+  over.Text.assign(32001, 'h');
+  EXPECT_EQ(readAll(over.stream()), GIO::IO_BAD_DATA);
+}
+
+TEST(GHuffmanBufferedIO, EmptyBlocksAreSkippedAndAMissingEndTagIsBadData) {
+  BitStream s;
+  s.put(2, 3).put(0, 15).align(); // an empty plain block
+  s.put(2, 3).put(0, 15).align();
+  s.put(2, 3).put(1, 15).put('z', 9).align();
+  Bytes withoutTag = s.Data;
+  Bytes text;
+  EXPECT_EQ(readAll(withoutTag, &text), GIO::IO_BAD_DATA);
+  EXPECT_EQ(text, Bytes{'z'});
+  s.byte(0x01);
+  text.clear();
+  EXPECT_EQ(readAll(s.Data, &text), GIO::IO_EOF);
+  EXPECT_EQ(text, Bytes{'z'});
+  // Cut inside a block.
+  Bytes cut = HuffmanBlock().stream(false);
+  cut.resize(cut.size() - 1);
+  EXPECT_EQ(readAll(cut), GIO::IO_BAD_DATA);
+}
+
 } // namespace
