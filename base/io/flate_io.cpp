@@ -132,8 +132,7 @@ void GFlateBufferedIO::flush() {
   GAbstractBufferedIO::flush();
   // The Huffman device wrote its last block and end tag during that flush:
   // a failure there is a failure of this stream.
-  if (writing && getError() == IO_OK && getHuffmanIO() &&
-      isWriteError(getHuffmanIO()->getError()))
+  if (writing && getError() == IO_OK && getHuffmanIO() && isWriteError(getHuffmanIO()->getError()))
     setError(getHuffmanIO()->getError());
 }
 
@@ -219,12 +218,21 @@ unsigned GFlateBufferedIO::longestMatch(unsigned candidate, unsigned current,
   unsigned best = previousLength;
   unsigned limit = current > MaxDist ? current - MaxDist : 0;
   unsigned nice = NiceMatch;
-  uint16_t scanStart = vyx::loadHost16(scan);
-  uint16_t scanEnd = vyx::loadHost16(scan + best - 1);
+  // A candidate can only beat `best` if it matches bytes 0 to best: test
+  // the first and the last four of them (or three, while best is 2) before
+  // counting.
+  uint32_t scanStart = vyx::loadHost32(scan);
+  uint32_t scanEnd = best >= 3 ? vyx::loadHost32(scan + best - 3) : 0;
+  uint16_t scanFirst2 = vyx::loadHost16(scan);
+  uint16_t scanNext2 = vyx::loadHost16(scan + 1);
   do {
     const unsigned char *match = window + candidate;
-    if (vyx::loadHost16(match + best - 1) != scanEnd || vyx::loadHost16(match) != scanStart)
+    if (best >= 3) {
+      if (vyx::loadHost32(match + best - 3) != scanEnd || vyx::loadHost32(match) != scanStart)
+        continue;
+    } else if (vyx::loadHost16(match + 1) != scanNext2 || vyx::loadHost16(match) != scanFirst2) {
       continue;
+    }
     unsigned len = 2 + matchLength(scan + 2, match + 2);
     if (len > MaxMatch)
       len = MaxMatch;
@@ -233,7 +241,7 @@ unsigned GFlateBufferedIO::longestMatch(unsigned candidate, unsigned current,
       best = len;
       if (len >= nice)
         break;
-      scanEnd = vyx::loadHost16(scan + best - 1);
+      scanEnd = vyx::loadHost32(scan + best - 3);
     }
   } while ((candidate = prev[candidate & (WSize - 1)]) > limit && --chain != 0);
   return best <= lookahead ? best : lookahead;

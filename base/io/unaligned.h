@@ -34,6 +34,12 @@ inline uint64_t loadHost64(const void *p) {
   return v;
 }
 
+inline uint32_t loadHost32(const void *p) {
+  uint32_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
 inline uint16_t loadHost16(const void *p) {
   uint16_t v;
   std::memcpy(&v, p, sizeof v);
