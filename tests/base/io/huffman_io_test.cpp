@@ -6,6 +6,7 @@
 #include "io_test_support.h"
 
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 #include <thread>
@@ -492,36 +493,50 @@ TEST(GHuffmanBufferedIO, CodesThatAreNotCompleteAreBadData) {
   EXPECT_EQ(readAll(noDistance.stream()), GIO::IO_BAD_DATA);
 }
 
+/// A block whose code-length code is 1:00 2:01 16:10 17:110 18:111, whose
+/// literal/length code is 0:"0" 1:"10" 256:"11", and whose distance lengths
+/// are sent by `distances` (with `distanceField` as the count field). Its
+/// tokens are the literals 0, 0, 1. Each malformed distance sequence below
+/// would make a complete code if the decoder let runs continue from the
+/// literal lengths or cut runs at the announced count.
+Bytes tinyBlock(unsigned distanceField, const std::function<void(BitStream &)> &distances) {
+  BitStream s;
+  s.put(3, 3).put(13, 4);
+  const int lens[18] = {2, 3, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2};
+  for (int len : lens)
+    s.put(unsigned(len), 3);
+  s.put(0, 5);                                // 257 literal/length lengths:
+  s.code(0b00, 2).code(0b01, 2);              // 1, 2,
+  s.code(0b111, 3).put(127, 7);               // 138 zeros,
+  s.code(0b111, 3).put(105, 7).code(0b01, 2); // 116 zeros, 2
+  s.put(distanceField, 5);
+  distances(s);
+  s.code(0, 1).code(0, 1).code(0b10, 2).code(0b11, 2);
+  s.byte(0x01);
+  return s.Data;
+}
+
 TEST(GHuffmanBufferedIO, MalformedRunsAreBadData) {
-  // A sequence may not start with a repeat, not even the distance lengths
-  // after literal lengths that ended with a non-zero length.
-  HuffmanBlock leading;
-  leading.LeadingRepeatInDistances = true;
-  leading.Distance = {};
-  EXPECT_EQ(readAll(leading.stream()), GIO::IO_BAD_DATA);
-  // A run of 11 zeros where 2 distance lengths were announced: the same
-  // block up to the distance lengths, then symbol 18 with extra bits 0.
-  HuffmanBlock block;
-  BitStream t;
-  t.put(3, 3).put(13, 4);
-  const int lens[18] = {2, 0, 3, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3};
-  for (int len : lens)
-    t.put(unsigned(len), 3);
-  t.put(0, 5);
-  block.lengths(t, block.Literal);
-  t.put(0, 5).code(0b111, 3).put(0, 7);
-  EXPECT_EQ(readAll(t.Data), GIO::IO_BAD_DATA);
-  // A repeat that runs past the literal/length count.
-  HuffmanBlock runPast;
-  runPast.Literal.resize(255);
-  BitStream u;
-  u.put(3, 3).put(13, 4);
-  for (int len : lens)
-    u.put(unsigned(len), 3);
-  u.put(0, 5);
-  runPast.lengths(u, runPast.Literal);
-  u.code(0b10, 2).put(0, 2); // 3 more lengths where 2 remain
-  EXPECT_EQ(readAll(u.Data), GIO::IO_BAD_DATA);
+  // Valid: 2, then 16 repeating it 3 times: four 2-bit distance codes.
+  Bytes text;
+  EXPECT_EQ(
+      readAll(tinyBlock(2, [](BitStream &s) { s.code(0b01, 2).code(0b10, 2).put(0, 2); }), &text),
+      GIO::IO_EOF);
+  EXPECT_EQ(text, (Bytes{0, 0, 1}));
+  // A sequence may not start with a repeat, even after literal lengths
+  // that ended with a 2.
+  EXPECT_EQ(readAll(tinyBlock(2, [](BitStream &s) { s.code(0b10, 2).put(0, 2).code(0b01, 2); })),
+            GIO::IO_BAD_DATA);
+  // A repeat of 4 where 3 lengths remain.
+  EXPECT_EQ(readAll(tinyBlock(2, [](BitStream &s) { s.code(0b01, 2).code(0b10, 2).put(1, 2); })),
+            GIO::IO_BAD_DATA);
+  // 3 zeros where 1 length remains (1, 2, 2 and then zeros).
+  EXPECT_EQ(readAll(tinyBlock(2,
+                              [](BitStream &s) {
+                                s.code(0b00, 2).code(0b01, 2).code(0b01, 2);
+                                s.code(0b110, 3).put(0, 3);
+                              })),
+            GIO::IO_BAD_DATA);
 }
 
 TEST(GHuffmanBufferedIO, PlainBlockCountsAreChecked) {
