@@ -581,7 +581,8 @@ TEST(GHuffmanBufferedIO, EmptyBlocksAreSkippedAndAMissingEndTagIsBadData) {
   EXPECT_EQ(text, Bytes{'z'});
   // Cut inside a block.
   Bytes cut = HuffmanBlock().stream(false);
-  cut.resize(cut.size() - 1);
+  ASSERT_GT(cut.size(), 10u);
+  cut.pop_back();
   EXPECT_EQ(readAll(cut), GIO::IO_BAD_DATA);
 }
 
