@@ -105,6 +105,15 @@ public:
     writeWord(static_cast<unsigned short>(d >> 16));
   }
 
+  /// The read window's bytes not yet delivered, [peekBegin(), peekEnd()), for
+  /// a coder above that decodes straight from this buffer instead of byte by
+  /// byte. Empty outside a read phase or when the window is used up; readByte()
+  /// then starts the phase or refills the window.
+  const unsigned char *peekBegin() const { return RCurrent; }
+  const unsigned char *peekEnd() const { return REnd; }
+  /// Marks the first n peeked bytes as delivered (0 <= n <= peekEnd() - peekBegin()).
+  void skipPeeked(long n) { RCurrent += n; }
+
 protected:
   virtual unsigned char startWrite();
   virtual void stopWrite();
