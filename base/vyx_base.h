@@ -63,8 +63,10 @@
 #include "io/file_find.h"
 #include "io/file_io.h"
 #include "io/file_system.h"
+#include "io/flate_io.h"
 #include "io/gfile.h"
 #include "io/gio.h"
+#include "io/huffman_io.h"
 #include "io/memory_io.h"
 #include "io/native_path.h"
 

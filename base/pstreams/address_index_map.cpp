@@ -1,6 +1,6 @@
 //===- address_index_map.cpp - Object numbers of a writing pstream -------===//
 
-#include "pstreams/address_index_map.h"
+#include "pstreams/address_index_map_impl.h"
 
 #include <bit>
 

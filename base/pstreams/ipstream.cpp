@@ -20,9 +20,9 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "pstreams/device_window.h"
+#include "pstreams/device_window_impl.h"
 #include "pstreams/pstream.h"
-#include "pstreams/pstream_check.h"
+#include "pstreams/pstream_check_impl.h"
 
 #include "object_model/metaclass.h"
 #include "strings/gstring.h"

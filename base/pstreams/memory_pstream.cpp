@@ -13,8 +13,8 @@
 //===----------------------------------------------------------------------===//
 
 #include "pstreams/memory_pstream.h"
-#include "pstreams/handed_out_addresses.h"
-#include "pstreams/pstream_check.h"
+#include "pstreams/handed_out_addresses_impl.h"
+#include "pstreams/pstream_check_impl.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "pstreams/address_index_map.h"
-#include "pstreams/device_window.h"
+#include "pstreams/address_index_map_impl.h"
+#include "pstreams/device_window_impl.h"
 #include "pstreams/pstream.h"
 
 #include "object_model/metaclass.h"

@@ -1,7 +1,7 @@
 //===- streamable.cpp - Streamable objects and the version time ----------===//
 
 #include "pstreams/streamable.h"
-#include "pstreams/handed_out_addresses.h"
+#include "pstreams/handed_out_addresses_impl.h"
 #include "pstreams/memory_pstream.h"
 #include "pstreams/pstream.h"
 

@@ -1,4 +1,4 @@
-//===- device_window.h - Direct access to a buffered device's windows -*- C++ -*-===//
+//===- device_window_impl.h - Direct access to a buffered device's windows -*- C++ -*-===//
 //
 // A buffered device serves single bytes straight from its read and write
 // windows (GAbstractBufferedIO::readByte and writeByte are inline for that).
@@ -13,8 +13,8 @@
 // apply to any buffered device; this class exists only to name them.
 //
 //===----------------------------------------------------------------------===//
-#ifndef VYX_PSTREAMS_DEVICE_WINDOW_H
-#define VYX_PSTREAMS_DEVICE_WINDOW_H
+#ifndef VYX_PSTREAMS_DEVICE_WINDOW_IMPL_H
+#define VYX_PSTREAMS_DEVICE_WINDOW_IMPL_H
 
 #include "io/buffered_io.h"
 
@@ -63,4 +63,4 @@ private:
 
 } // namespace vyx::detail
 
-#endif // VYX_PSTREAMS_DEVICE_WINDOW_H
+#endif // VYX_PSTREAMS_DEVICE_WINDOW_IMPL_H

@@ -1,4 +1,4 @@
-//===- address_index_map.h - Object numbers of a writing pstream -*- C++ -*-===//
+//===- address_index_map_impl.h - Object numbers of a writing pstream -*- C++ -*-===//
 //
 // The writer's table of the objects it has numbered: a map from an object's
 // address to its index. Open addressing with linear probing over a
@@ -6,8 +6,8 @@
 // at millions of objects; nothing is ever removed except by clear().
 //
 //===----------------------------------------------------------------------===//
-#ifndef VYX_PSTREAMS_ADDRESS_INDEX_MAP_H
-#define VYX_PSTREAMS_ADDRESS_INDEX_MAP_H
+#ifndef VYX_PSTREAMS_ADDRESS_INDEX_MAP_IMPL_H
+#define VYX_PSTREAMS_ADDRESS_INDEX_MAP_IMPL_H
 
 #include <cstddef>
 #include <cstdint>
@@ -60,4 +60,4 @@ private:
 
 } // namespace vyx::detail
 
-#endif // VYX_PSTREAMS_ADDRESS_INDEX_MAP_H
+#endif // VYX_PSTREAMS_ADDRESS_INDEX_MAP_IMPL_H
