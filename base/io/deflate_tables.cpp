@@ -1,6 +1,6 @@
 //===- deflate_tables.cpp - Alphabets, trees and decoding tables ---------===//
 
-#include "io/deflate_tables.h"
+#include "io/deflate_tables_impl.h"
 
 #include <algorithm>
 

@@ -18,7 +18,7 @@
 
 #include "io/flate_io.h"
 
-#include "io/unaligned.h"
+#include "io/unaligned_impl.h"
 
 #include <algorithm>
 #include <bit>

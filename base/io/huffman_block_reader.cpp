@@ -21,10 +21,10 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "io/huffman_block_reader.h"
+#include "io/huffman_block_reader_impl.h"
 
 #include "io/buffered_io.h"
-#include "io/unaligned.h"
+#include "io/unaligned_impl.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 //===- huffman_block_writer.cpp - Coding one block of tokens -------------===//
 
-#include "io/huffman_block_writer.h"
+#include "io/huffman_block_writer_impl.h"
 
-#include "io/unaligned.h"
+#include "io/unaligned_impl.h"
 
 #include <algorithm>
 #include <cassert>

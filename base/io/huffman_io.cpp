@@ -2,8 +2,8 @@
 
 #include "io/huffman_io.h"
 
-#include "io/huffman_block_reader.h"
-#include "io/huffman_block_writer.h"
+#include "io/huffman_block_reader_impl.h"
+#include "io/huffman_block_writer_impl.h"
 
 #include <algorithm>
 

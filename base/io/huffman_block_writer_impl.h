@@ -1,14 +1,14 @@
-//===- huffman_block_writer.h - Coding one block of tokens ------*- C++ -*-===//
+//===- huffman_block_writer_impl.h - Coding one block of tokens ------*- C++ -*-===//
 //
 // HuffmanBlockWriter turns the tokens of one block into the bytes of a plain
 // or Huffman token block (the format is described in huffman_io.h). It owns
 // all of the encoder's working state, so every device has its own.
 //
 //===----------------------------------------------------------------------===//
-#ifndef VYX_IO_HUFFMAN_BLOCK_WRITER_H
-#define VYX_IO_HUFFMAN_BLOCK_WRITER_H
+#ifndef VYX_IO_HUFFMAN_BLOCK_WRITER_IMPL_H
+#define VYX_IO_HUFFMAN_BLOCK_WRITER_IMPL_H
 
-#include "io/deflate_tables.h"
+#include "io/deflate_tables_impl.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -71,4 +71,4 @@ private:
 
 } // namespace vyx
 
-#endif // VYX_IO_HUFFMAN_BLOCK_WRITER_H
+#endif // VYX_IO_HUFFMAN_BLOCK_WRITER_IMPL_H

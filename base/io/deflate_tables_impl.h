@@ -1,4 +1,4 @@
-//===- deflate_tables.h - Alphabets, trees and decoding tables --*- C++ -*-===//
+//===- deflate_tables_impl.h - Alphabets, trees and decoding tables --*- C++ -*-===//
 //
 // The pieces of the token coder that both directions share: the
 // literal/length, distance and code-length alphabets with their extra bits,
@@ -10,8 +10,8 @@
 // the tokens alone.
 //
 //===----------------------------------------------------------------------===//
-#ifndef VYX_IO_DEFLATE_TABLES_H
-#define VYX_IO_DEFLATE_TABLES_H
+#ifndef VYX_IO_DEFLATE_TABLES_IMPL_H
+#define VYX_IO_DEFLATE_TABLES_IMPL_H
 
 #include <array>
 #include <cstddef>
@@ -212,4 +212,4 @@ bool buildDecodeTable(const uint8_t *lengths, int count, int maxBits, int rootBi
 
 } // namespace vyx::deflate
 
-#endif // VYX_IO_DEFLATE_TABLES_H
+#endif // VYX_IO_DEFLATE_TABLES_IMPL_H

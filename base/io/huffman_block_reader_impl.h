@@ -1,4 +1,4 @@
-//===- huffman_block_reader.h - Decoding one block of tokens ----*- C++ -*-===//
+//===- huffman_block_reader_impl.h - Decoding one block of tokens ----*- C++ -*-===//
 //
 // HuffmanBlockReader decodes one block of the token stream described in
 // huffman_io.h straight from the read window of the buffered device below.
@@ -10,10 +10,10 @@
 // tables or the token arrays.
 //
 //===----------------------------------------------------------------------===//
-#ifndef VYX_IO_HUFFMAN_BLOCK_READER_H
-#define VYX_IO_HUFFMAN_BLOCK_READER_H
+#ifndef VYX_IO_HUFFMAN_BLOCK_READER_IMPL_H
+#define VYX_IO_HUFFMAN_BLOCK_READER_IMPL_H
 
-#include "io/deflate_tables.h"
+#include "io/deflate_tables_impl.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -53,4 +53,4 @@ private:
 
 } // namespace vyx
 
-#endif // VYX_IO_HUFFMAN_BLOCK_READER_H
+#endif // VYX_IO_HUFFMAN_BLOCK_READER_IMPL_H

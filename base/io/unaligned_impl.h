@@ -1,12 +1,12 @@
-//===- unaligned.h - Little-endian loads and stores at any address -*- C++ -*-===//
+//===- unaligned_impl.h - Little-endian loads and stores at any address -*- C++ -*-===//
 //
 // The bit coders move 64 bits at a time between their accumulators and byte
 // buffers; these helpers do it at any alignment and in the stored byte
 // order (little-endian) whatever the host's.
 //
 //===----------------------------------------------------------------------===//
-#ifndef VYX_IO_UNALIGNED_H
-#define VYX_IO_UNALIGNED_H
+#ifndef VYX_IO_UNALIGNED_IMPL_H
+#define VYX_IO_UNALIGNED_IMPL_H
 
 #include <bit>
 #include <cstdint>
@@ -48,4 +48,4 @@ inline uint16_t loadHost16(const void *p) {
 
 } // namespace vyx
 
-#endif // VYX_IO_UNALIGNED_H
+#endif // VYX_IO_UNALIGNED_IMPL_H
