@@ -192,4 +192,10 @@ void GStringCollection::read(ipstream &is) {
     free_all();
     throw;
   }
+  // The strings were allocated by this read and nobody else holds them, so
+  // the collection owns them even when the writer's collection did not:
+  // otherwise nothing could ever free them (not even a reader that drops
+  // the collection because the record turned out damaged).
+  if (getCount() > 0)
+    ownsItems(1);
 }

@@ -148,18 +148,24 @@ TEST(CollectionStreamTest, EveryTruncationFailsCleanly) {
   }
 }
 
-TEST(CollectionStreamTest, NonOwningCollectionHandsReadItemsToTheCaller) {
+TEST(CollectionStreamTest, StringsReadIntoACollectionAreOwnedByIt) {
   char a[] = "a";
   GStringCollection borrowed(0, 4, 0);
   borrowed.insert(a);
   Bytes bytes = Written([&](opstream &os) { borrowed.write(os); });
+  EXPECT_EQ(0, bytes[6]) << "the writer's owns flag is stored as it is";
   GStringCollection back;
   ReadFrom(bytes, [&](ipstream &is) { back.read(is); });
   ASSERT_EQ(1, back.getCount());
-  EXPECT_EQ(0, back.ownsItems());
+  // Nobody else holds the strings just read: the collection frees them.
+  EXPECT_EQ(1, back.ownsItems());
   EXPECT_STREQ("a", back.at(0));
-  delete[] back.at(0); // the caller's
-  back.remove_all();
+
+  // An empty non-owning collection reads back as it was.
+  GStringCollection none(0, 4, 0);
+  Bytes empty = Written([&](opstream &os) { none.write(os); });
+  ReadFrom(empty, [&](ipstream &is) { back.read(is); });
+  EXPECT_EQ(0, back.ownsItems());
 
   // A read that fails frees what it read, owning or not.
   GStringCollection two(0, 4, 0);
