@@ -9,6 +9,7 @@
 #include "strings/text_buffer.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <string_view>
 
@@ -18,14 +19,21 @@ constexpr int kLineEnd = '\n';
 
 unsigned char FoldCase(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
-/// Finds one string in rows, with or without case.
+/// Finds one string in rows, with or without case. Without case it skips
+/// ahead as Horspool's search does, on case-folded bytes.
 class Finder {
 public:
   Finder(std::string_view needle, bool caseSensitive)
       : Needle(needle), CaseSensitive(caseSensitive) {
-    if (!CaseSensitive) {
-      First = FoldCase(static_cast<unsigned char>(Needle[0]));
-      FirstUpper = First >= 'a' && First <= 'z' ? First - ('a' - 'A') : First;
+    if (CaseSensitive)
+      return;
+    const std::size_t m = Needle.size();
+    Shift.fill(m);
+    for (std::size_t k = 0; k + 1 < m; ++k) {
+      unsigned char c = FoldCase(static_cast<unsigned char>(Needle[k]));
+      Shift[c] = m - 1 - k;
+      if (c >= 'a' && c <= 'z')
+        Shift[c - ('a' - 'A')] = m - 1 - k;
     }
   }
 
@@ -35,18 +43,17 @@ public:
   long find(std::string_view row, long from) const {
     if (from < 0)
       from = 0;
-    if (static_cast<std::size_t>(from) >= row.size() || row.size() - from < Needle.size())
+    const std::size_t m = Needle.size();
+    if (static_cast<std::size_t>(from) >= row.size() || row.size() - from < m)
       return -1;
     if (CaseSensitive) {
       std::size_t at = row.find(Needle, static_cast<std::size_t>(from));
       return at == std::string_view::npos ? -1 : static_cast<long>(at);
     }
     const unsigned char *text = reinterpret_cast<const unsigned char *>(row.data());
-    const std::size_t last = row.size() - Needle.size();
-    for (std::size_t i = static_cast<std::size_t>(from); i <= last; ++i) {
-      if (text[i] != First && text[i] != FirstUpper)
-        continue;
-      if (equalFolded(text + i + 1))
+    for (std::size_t i = static_cast<std::size_t>(from); i + m <= row.size();
+         i += Shift[text[i + m - 1]]) {
+      if (equalFolded(text + i))
         return static_cast<long>(i);
     }
     return -1;
@@ -54,16 +61,16 @@ public:
 
 private:
   bool equalFolded(const unsigned char *text) const {
-    for (std::size_t k = 1; k < Needle.size(); ++k)
-      if (FoldCase(text[k - 1]) != FoldCase(static_cast<unsigned char>(Needle[k])))
+    for (std::size_t k = Needle.size(); k-- > 0;)
+      if (FoldCase(text[k]) != FoldCase(static_cast<unsigned char>(Needle[k])))
         return false;
     return true;
   }
 
   std::string_view Needle;
   bool CaseSensitive;
-  unsigned char First = 0;
-  unsigned char FirstUpper = 0;
+  /// How far the window moves for the byte under its last position.
+  std::array<std::size_t, 256> Shift{};
 };
 
 std::string_view View(const GString &s) { return std::string_view(s.c_str(), s.length()); }
