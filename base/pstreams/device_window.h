@@ -29,6 +29,8 @@ public:
   /// Copies `n` bytes from the read window into `out` and consumes them;
   /// false (nothing consumed) when the window holds fewer.
   static bool take(GAbstractBufferedIO &device, unsigned char *out, std::size_t n) {
+    if (n == 0)
+      return true;
     unsigned char *current = (device.*ReadCurrent)();
     if (static_cast<std::size_t>((device.*ReadEnd)() - current) < n)
       return false;
@@ -40,6 +42,8 @@ public:
   /// Copies `n` bytes into the write window; false (nothing written) when
   /// it has less room.
   static bool put(GAbstractBufferedIO &device, const unsigned char *bytes, std::size_t n) {
+    if (n == 0)
+      return true;
     unsigned char *current = (device.*WriteCurrent)();
     if (static_cast<std::size_t>((device.*WriteEnd)() - current) < n)
       return false;
