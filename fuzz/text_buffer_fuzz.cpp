@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -66,9 +67,14 @@ void ReadAll(uint8_t mode, ipstream &is) {
     break;
   }
   case 1: {
-    // Object records through the registry.
+    // Object records through the registry. A back-reference gives an
+    // object read before again: each is owned (and freed) once.
+    std::vector<std::unique_ptr<GText>> texts;
+    std::set<GText *> seen;
     while (is.good()) {
-      std::unique_ptr<GText> t(static_cast<GText *>(is.readPointer(GText::gTypeInfo_)));
+      auto *t = static_cast<GText *>(is.readPointer(GText::gTypeInfo_));
+      if (t && seen.insert(t).second)
+        texts.emplace_back(t);
       if (t)
         UseText(*t, is);
     }

@@ -71,10 +71,12 @@ GText &GText::operator=(const char *p) {
 void GText::freeItem(void *p) { delete static_cast<GString *>(p); }
 
 void GText::assign(const char *p, long n) {
-  Empty();
-  if (!p || n <= 0)
+  if (!p || n <= 0) {
+    Empty();
     return;
-  // The rows are built aside and handed over together.
+  }
+  // The rows are built aside and handed over together, after the old rows
+  // are gone: `p` may point into one of them.
   GText rows;
   const char *end = p + n;
   for (const char *start = p;;) {
@@ -89,6 +91,7 @@ void GText::assign(const char *p, long n) {
       break;
     start = lf + 1;
   }
+  Empty();
   takeRows(0, rows);
 }
 

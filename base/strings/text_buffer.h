@@ -243,8 +243,22 @@ class VYX_BASE_API GText : public GCollection {
   /// other rows, then the rest of the row, on rows of their own. An empty
   /// `t` inserts nothing.
   void insert_text(long col, long row, const GText &t);
-  /// Inserts `t` into the place the block describes (see the source for
-  /// the cases of each shape).
+  /// Inserts `t` into the place the block describes, whose bounding rows
+  /// are first .. last:
+  ///  - columnar: row first + i receives t's row i (nothing when t has no
+  ///    such row) at the block's column, padded with blanks to the block's
+  ///    width when it lands inside the row's text; rows up to last are made
+  ///    to exist;
+  ///  - stream, first row whole: t's rows become rows of their own before
+  ///    row first, except that when the last row is not whole, t's last row
+  ///    begins the row that follows them;
+  ///  - stream, first row not whole: the row is cut at the start column
+  ///    (padded with blanks to it) and becomes its left part + t's first
+  ///    row; t's other rows follow as rows of their own, and the right part
+  ///    follows them on a row of its own when the last row is whole, or
+  ///    after t's last row otherwise. A one-row t is spliced into the row.
+  /// Inserting, at the same block, what make_text gave before delete_block
+  /// restores the text.
   void insert_text(const GTextBlock &b, const GText &t);
 
   /// A character test such as isalpha; it gets characters as unsigned

@@ -29,7 +29,7 @@ constexpr long kRows = 100000;
 const std::vector<std::string> &Lines() {
   static const std::vector<std::string> lines = [] {
     std::mt19937 engine(7);
-    const char *words[] = {"value", "index", "count", "render", "tile",  "scene",
+    const char *words[] = {"value",  "index", "count", "render", "tile",  "scene",
                            "camera", "light", "mesh",  "buffer", "frame", "queue"};
     std::vector<std::string> out;
     out.reserve(kRows);

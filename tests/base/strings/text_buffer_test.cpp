@@ -237,6 +237,14 @@ TEST(Text, AssignSplitsAtLineFeeds) {
   EXPECT_EQ(RowsOf(t), (Rows{"one"}));
   t.assign(nullptr, 3);
   EXPECT_TRUE(t.isEmpty());
+
+  // The source may be the text's own row.
+  t = "ab\ncd";
+  t = t.at(1).c_str();
+  EXPECT_EQ(RowsOf(t), (Rows{"cd"}));
+  t = "ab\ncd";
+  t.assign(t.at(0).c_str(), 2);
+  EXPECT_EQ(RowsOf(t), (Rows{"ab"}));
 }
 
 TEST(Text, CopiesAreDeep) {
