@@ -25,6 +25,7 @@
 #include "strings/gstring.h"
 #include "strings/locale_switch.h"
 #include "strings/regular_expression.h"
+#include "strings/text_buffer.h"
 #include "strings/text_conversion.h"
 
 #include "object_model/exceptions.h"

@@ -11,7 +11,6 @@
 //===----------------------------------------------------------------------===//
 #include "containers/bit_set.h"
 
-#include "containers/stream_check_impl.h"
 #include "object_model/exceptions.h"
 #include "pstreams/pstream.h"
 
@@ -158,7 +157,7 @@ void BitSet::write(opstream &os) const {
 }
 
 void BitSet::read(ipstream &is) {
-  using vyx::detail::ReadCheck;
+  using vyx::ReadCheck;
   unsigned long size = is.readDWord();
   unsigned long count = is.readDWord();
   ReadCheck(is, size >= 1 && size <= MaxSize && count == wordCountFor(size));

@@ -15,7 +15,6 @@
 //===----------------------------------------------------------------------===//
 #include "containers/collection.h"
 
-#include "containers/stream_check_impl.h"
 #include "object_model/exceptions.h"
 #include "pstreams/pstream.h"
 
@@ -254,7 +253,7 @@ void GCollection::write(opstream &os) {
 }
 
 void GCollection::read(ipstream &is) {
-  using vyx::detail::ReadCheck;
+  using vyx::ReadCheck;
   empty();
   unsigned long count = is.compat_readDWord();
   unsigned long limit = is.compat_readDWord();

@@ -10,10 +10,9 @@
 //===----------------------------------------------------------------------===//
 #include "containers/point_rect.h"
 
-#include "containers/stream_check_impl.h"
 #include "pstreams/pstream.h"
 
-using vyx::detail::ReadCheck;
+using vyx::ReadCheck;
 
 void GPoint::write(opstream &os) const {
   os.writeByte(0);

@@ -8,7 +8,6 @@
 #include "containers/sorted_collection.h"
 
 #include "containers/msort.h"
-#include "containers/stream_check_impl.h"
 #include "pstreams/pstream.h"
 
 #include <cstdint>
@@ -125,7 +124,7 @@ void GSortedCollection::write(opstream &os) {
 void GSortedCollection::read(ipstream &is) {
   GCollection::read(is);
   unsigned char duplicates = is.readByte();
-  vyx::detail::ReadCheck(is);
+  vyx::ReadCheck(is);
   Duplicates = duplicates;
 }
 

@@ -486,6 +486,17 @@ private:
   long Position;
 };
 
+/// The gate that counted and sized readers pass every stored value through:
+/// a value the format forbids (`valid` false) becomes a read failure (state
+/// bit 2), and a stream whose state is then not 0 ends the read with
+/// NonZeroPStreamState_Exception, so no reader goes on with a dead stream or
+/// a hostile value.
+inline void ReadCheck(ipstream &is, bool valid = true) {
+  if (!valid)
+    is.clear(is.rdstate() | pstream::failbit);
+  is.checkState();
+}
+
 } // namespace vyx
 
 template <class T, int Exp> opstream &operator<<(opstream &os, const TGSNumber<T, Exp> &n) {

@@ -6,7 +6,7 @@
 //                  mode: byte 0 stream, 1 columnar, 2 lines
 //   GText          byte 0 (skipped), row count: dword, then row count narrow
 //                  strings (a null string reads as an empty row)
-// Nothing read is trusted: every value passes through CheckRead before it is
+// Nothing read is trusted: every value passes through vyx::ReadCheck before it is
 // used. A reader that meets a short stream or a forbidden value throws
 // NonZeroPStreamState_Exception and leaves its object as it was. The rows of
 // a text are collected as they arrive, so storage follows the bytes really
@@ -30,15 +30,6 @@
 
 namespace {
 
-/// The gate of every value read: a value the format forbids becomes a read
-/// failure (state bit 2), and a failed stream ends the read with
-/// NonZeroPStreamState_Exception.
-void CheckRead(ipstream &is, bool valid = true) {
-  if (!valid)
-    is.clear(is.rdstate() | pstream::failbit);
-  is.checkState();
-}
-
 /// The most rows a text can hold (its collection counts in 32 bits).
 constexpr unsigned long kMaxRows = INT32_MAX;
 
@@ -49,7 +40,7 @@ void GTextPosition::write(opstream &os) const { os << column << row; }
 void GTextPosition::read(ipstream &is) {
   long col = 0, r = 0;
   is >> col >> r;
-  CheckRead(is);
+  vyx::ReadCheck(is);
   column = col;
   row = r;
 }
@@ -67,7 +58,7 @@ void GTextBlock::read(ipstream &is) {
   anchor.read(is);
   end.read(is);
   unsigned char mode = is.readByte();
-  CheckRead(is, mode <= TB_LINES);
+  vyx::ReadCheck(is, mode <= TB_LINES);
   Anchor = anchor;
   End = end;
   StoredMode = static_cast<Mode>(mode);
@@ -83,12 +74,12 @@ void GText::write(opstream &os) {
 void GText::read(ipstream &is) {
   is.readByte();
   unsigned long count = is.readDWord();
-  CheckRead(is, count <= kMaxRows);
+  vyx::ReadCheck(is, count <= kMaxRows);
   GText rows;
   for (unsigned long i = 0; i < count; ++i) {
     auto row = std::make_unique<GString>();
     is >> *row;
-    CheckRead(is);
+    vyx::ReadCheck(is);
     rows.GCollection::insert(row.get());
     row.release();
   }
