@@ -3,6 +3,7 @@
 #include "containers/tgvector.h"
 #include "object_model/exceptions.h"
 #include "strings/gstring.h"
+#include "support/base_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +13,7 @@ namespace {
 
 class TGVectorTest : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() {
-    static bool registered = false;
-    if (!registered) {
-      GString::AddLoadStringFunc(GBaseMessageLoader, nullptr);
-      registered = true;
-    }
-  }
+  static void SetUpTestSuite() { vyx::test::RegisterBaseMessages(); }
 };
 
 TEST_F(TGVectorTest, GrowsInMultiplesOfTheStep) {

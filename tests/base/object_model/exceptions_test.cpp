@@ -1,6 +1,7 @@
 //===- exceptions_test.cpp - The exception tree and diagnostics ----------===//
 
 #include "object_model/exceptions.h"
+#include "support/base_messages.h"
 
 #include "object_model/type_info.h"
 
@@ -30,13 +31,7 @@ TEST(ExceptionMessagesWithoutLoader, AreEmpty) {
 
 class ExceptionTest : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() {
-    static bool registered = false;
-    if (!registered) {
-      GString::AddLoadStringFunc(GBaseMessageLoader, nullptr);
-      registered = true;
-    }
-  }
+  static void SetUpTestSuite() { vyx::test::RegisterBaseMessages(); }
 };
 
 std::string text(const GLibraryException &e) { return e.getMessage().c_str(); }
