@@ -1,0 +1,161 @@
+//===- fixed_alloc.h - Pools of fixed-size slots ----------------*- C++ -*-===//
+//
+// The FixedAlloc family serves applications that create and destroy very
+// many small objects of a few sizes:
+//   - PoolManager hands out slots of one item size from large chunks of
+//     virtual memory, with no header per slot, and gives a chunk back to the
+//     system when its last slot is freed;
+//   - PoolManagerRegistry maps item sizes to pools and falls back to the
+//     ordinary allocator for other sizes;
+//   - PoolManagerRegistrar objects fill the process-wide template registry
+//     templatePMR, from which buildPoolManagerRegistry makes fresh
+//     registries with new pools of the same sizes;
+//   - Enabler is a process-wide switch for users of the pools.
+//
+// A chunk holds `blocks` blocks of `items per block` slots (64 blocks unless
+// memory is short). Its memory is one region: the chunk record, the link
+// array (one int32 per slot: the next free slot, -1 at the end), then the
+// slots. The slot area is 16-byte aligned and the slot stride is the item
+// size rounded up to a power of two below 8 bytes and to a multiple of 8
+// above, so objects of 8 and 16 bytes are always naturally aligned.
+//
+//===----------------------------------------------------------------------===//
+#ifndef VYX_CONTAINERS_FIXED_ALLOC_H
+#define VYX_CONTAINERS_FIXED_ALLOC_H
+
+#include "vyx_base_export.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace FixedAlloc {
+
+/// A pool of slots of one size.
+class VYX_BASE_API PoolFree {
+public:
+  virtual ~PoolFree();
+  /// Releases every slot at once.
+  virtual void free_all() = 0;
+  /// One slot; never null (failure throws).
+  virtual void *alloc() = 0;
+  /// Gives a slot back; a pointer the pool did not hand out is ignored.
+  virtual void free(void *p) = 0;
+  /// A new, empty pool of the same item size built with arguments (a, b);
+  /// the caller owns it.
+  virtual PoolFree *buildPool(int a, int b) = 0;
+};
+
+/// Raised inside PoolManager::alloc when the front chunk is exhausted; it
+/// never leaves alloc.
+class VYX_BASE_API EPoolBadAlloc {};
+
+/// A pool of slots of one item size, safe to share between threads.
+class VYX_BASE_API PoolManager : public PoolFree {
+public:
+  /// A pool of `itemSize`-byte slots, a × b / 256 slots per block (at least
+  /// 1), 64 blocks per chunk. No chunk is made before the first alloc.
+  PoolManager(int itemSize, int a, int b);
+  ~PoolManager() override;
+  PoolManager(const PoolManager &) = delete;
+  PoolManager &operator=(const PoolManager &) = delete;
+
+  void free_all() override;
+  /// Throws OutOfMemory_Exception when the system has no memory left even
+  /// for a chunk of one block; the existing chunks are kept.
+  void *alloc() override;
+  /// Ignores null, pointers of no chunk of this pool and pointers that are
+  /// not at the start of a slot. Freeing a slot twice is not detected.
+  void free(void *p) override;
+  PoolFree *buildPool(int a, int b) override;
+
+  int getItemSize() const { return ItemSize; }
+  int getItemsPerBlock() const { return ItemsPerBlock; }
+  int getBlocksPerChunk() const { return BlocksPerChunk; }
+  /// Distance in bytes between two neighbouring slots.
+  size_t getSlotStride() const { return Stride; }
+
+  /// What a chunk looks like, for diagnostics.
+  struct ChunkInfo {
+    const void *ItemArea;
+    long Slots; ///< blocks × items per block
+    long Used;
+  };
+  /// The chunks from the front of the list to its end.
+  std::vector<ChunkInfo> getChunks() const;
+
+private:
+  struct Chunk;
+
+  Chunk *createChunk();
+  void releaseChunk(Chunk *chunk);
+  void unlink(Chunk *chunk);
+  void pushFront(Chunk *chunk);
+  Chunk *chunkOf(const void *p) const;
+
+  Chunk *Head = nullptr;
+  mutable std::mutex Lock;
+  int ItemSize;
+  int ItemsPerBlock;
+  int BlocksPerChunk = 64;
+  size_t Stride;
+  /// Every chunk by the address of its slot area, so that free finds the
+  /// owner in logarithmic time.
+  std::map<uintptr_t, Chunk *> ChunksByAddress;
+};
+
+/// Maps item sizes to pools (not owned); other sizes use operator new.
+class VYX_BASE_API PoolManagerRegistry {
+public:
+  constexpr PoolManagerRegistry() = default;
+  PoolManagerRegistry(const PoolManagerRegistry &other) = default;
+  PoolManagerRegistry &operator=(const PoolManagerRegistry &other) = default;
+  /// The pools are not deleted.
+  ~PoolManagerRegistry() = default;
+
+  /// Appends (size, pool) unless a pool of that size is registered.
+  void RegisterPoolManager(PoolFree *pool, int size);
+  bool HasPoolManagerOfSize(int size) const;
+  /// The pool of that size, null when none is registered.
+  PoolFree *PoolManagerOfSize(int size) const;
+  /// The pool of that size allocates; without one, operator new(size).
+  void *alloc(unsigned int size);
+  /// The pool of that size frees; without one, operator delete(p).
+  void free(unsigned int size, void *p);
+  void FreeAllItems();
+  void FreeAllItemsOfSize(int size);
+  long getCount() const { return static_cast<long>(Sizes.size()); }
+
+  /// A new registry (caller owns) with, for each (size, pool) of
+  /// templatePMR in order, (size, pool->buildPool(a, b)). The caller owns
+  /// the new pools as well.
+  static PoolManagerRegistry *buildPoolManagerRegistry(int a, int b);
+
+private:
+  std::vector<int> Sizes;
+  std::vector<PoolFree *> Pools;
+};
+
+/// The process-wide template registry. It is constant-initialised, so
+/// registrars of any module may use it from their static initialisers.
+extern VYX_BASE_API PoolManagerRegistry templatePMR;
+
+/// Registers a pool in templatePMR when constructed.
+class VYX_BASE_API PoolManagerRegistrar {
+public:
+  PoolManagerRegistrar(PoolFree *pool, int size);
+};
+
+/// A process-wide switch for users of the pools (initially on).
+class VYX_BASE_API Enabler {
+public:
+  static bool On() { return m_is_enabled; }
+  static void Set(bool enabled) { m_is_enabled = enabled; }
+  static bool m_is_enabled;
+};
+
+} // namespace FixedAlloc
+
+#endif // VYX_CONTAINERS_FIXED_ALLOC_H

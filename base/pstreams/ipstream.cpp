@@ -1,0 +1,597 @@
+//===- ipstream.cpp - The reading pstream ---------------------------------===//
+//
+// Reads the pstream format (see pstream.h for the byte layout):
+//
+//   pointer  := 0 | 1 index | 2 record
+//   index    := word i < 0xFFFF | word 0xFFFF dword i
+//   record   := '{' string data ']'       (string null: written as absent)
+//   string   := word 0xFFFF (null) | word n < 0xFFFE, n bytes
+//             | word 0xFFFE, dword n, n bytes
+//             | word 0xFFFE, dword 0xFFFFFFFF, byte c, dword n, n elements of c
+//
+// Nothing read is trusted. Every stored value that decides what happens next
+// (markers, prefix and suffix bytes, indexes, lengths, nesting) passes through
+// PSTREAM_CHECK, which throws the exception that names the fault. Lengths
+// never size an allocation before the bytes have arrived: a string buffer
+// grows as its bytes are read, so a damaged length costs at most a small
+// multiple of the input. A record that fails is rolled back: the object built
+// for it is destroyed and the numbers handed out inside it are forgotten, so
+// no later back-reference reaches a destroyed object.
+//
+//===----------------------------------------------------------------------===//
+
+#include "pstreams/pstream.h"
+#include "pstreams/pstream_check.h"
+
+#include "object_model/metaclass.h"
+#include "strings/gstring.h"
+#include "strings/text_conversion.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr int NullPointer = 0;
+constexpr int BackReference = 1;
+constexpr int NewObject = 2;
+constexpr int PrefixByte = 0x7B;
+constexpr int OldPrefixByte = 0x5B;
+constexpr int SuffixByte = 0x5D;
+constexpr unsigned short NullString = 0xFFFF;
+constexpr unsigned short LongString = 0xFFFE;
+constexpr uint32_t SizedString = 0xFFFFFFFF;
+constexpr unsigned short MetaClassLengthMask = 0x0FFF;
+constexpr unsigned short LongIndex = 0xFFFF;
+constexpr long SkipBlock = 4096;
+/// First read of a string's bytes; later reads double what has arrived.
+constexpr std::size_t FirstStringChunk = 4096;
+/// Strings up to this size are read byte by byte from the device window.
+constexpr std::size_t SmallString = 64;
+
+std::atomic<unsigned> DefaultDepth{ipstream::DefaultMaxDepth};
+
+/// The 16-bit units of stored elements of 2 or 4 bytes (of 4 bytes, the
+/// first 16 bits in memory order).
+std::vector<unsigned short> unitsOf(const std::vector<unsigned char> &raw, unsigned charSize) {
+  std::size_t n = raw.size() / charSize;
+  std::vector<unsigned short> units(n);
+  for (std::size_t i = 0; i < n; ++i)
+    std::memcpy(&units[i], raw.data() + i * charSize, sizeof(unsigned short));
+  return units;
+}
+
+template <class Unit> Unit *newTerminated(const Unit *data, std::size_t n) {
+  Unit *out = new Unit[n + 1];
+  if (n)
+    std::memcpy(out, data, n * sizeof(Unit));
+  out[n] = 0;
+  return out;
+}
+
+/// Narrow text of 16-bit units as a new array, or null when the units hold
+/// an unpaired surrogate.
+char *narrowOf(const unsigned short *units, std::size_t n) {
+  std::size_t bytes = vyx::Utf16ToNarrow(units, n, nullptr);
+  if (bytes == vyx::TextConversionError)
+    return nullptr;
+  char *out = new char[bytes + 1];
+  vyx::Utf16ToNarrow(units, n, out);
+  out[bytes] = '\0';
+  return out;
+}
+
+} // namespace
+
+// Depth of nested records -------------------------------------------------------
+
+/// Counts one level of record nesting for as long as it lives.
+class ipstream::DepthGuard {
+public:
+  explicit DepthGuard(ipstream &stream) : Stream(stream) {
+    PSTREAM_CHECK(Stream.Depth < Stream.MaxDepth,
+                  vyx::PStreamTooDeep_Exception(Stream.Depth + 1, Stream.tellg()));
+    ++Stream.Depth;
+  }
+  DepthGuard(const DepthGuard &) = delete;
+  DepthGuard &operator=(const DepthGuard &) = delete;
+  ~DepthGuard() { --Stream.Depth; }
+
+private:
+  ipstream &Stream;
+};
+
+unsigned ipstream::GetDefaultMaxDepth() { return DefaultDepth.load(); }
+
+void ipstream::SetDefaultMaxDepth(unsigned depth) { DefaultDepth.store(depth); }
+
+namespace vyx {
+
+PStreamTooDeep_Exception::PStreamTooDeep_Exception(unsigned depth, long position)
+    : Depth(depth), Position(position) {
+  message("Objects nested %u levels deep at position %ld exceed the limit of the pstream", depth,
+          position);
+}
+
+} // namespace vyx
+
+// Construction ------------------------------------------------------------------
+
+ipstream::ipstream() : MaxDepth(GetDefaultMaxDepth()) {}
+
+ipstream::ipstream(GAbstractBufferedIO *device) : pstream(device), MaxDepth(GetDefaultMaxDepth()) {}
+
+ipstream::~ipstream() = default;
+
+// Primitive values --------------------------------------------------------------
+
+bool ipstream::getBytes(unsigned char *bytes, unsigned n) {
+  GAbstractBufferedIO *device = rdbuf();
+  for (unsigned i = 0; i < n; ++i) {
+    int c = device ? device->readByte() : -1;
+    if (c < 0) {
+      std::memset(bytes + i, 0xFF, n - i);
+      setstate(eofbit | failbit);
+      return false;
+    }
+    bytes[i] = static_cast<unsigned char>(c);
+    ++ReadBytes;
+  }
+  return true;
+}
+
+uint64_t ipstream::getFixed(unsigned n) {
+  unsigned char bytes[8];
+  getBytes(bytes, n);
+  uint64_t value = 0;
+  if (need_swap_bytes()) {
+    for (unsigned i = 0; i < n; ++i)
+      value = (value << 8) | bytes[i];
+  } else {
+    for (unsigned i = n; i > 0; --i)
+      value = (value << 8) | bytes[i - 1];
+  }
+  return value;
+}
+
+unsigned char ipstream::readByte() {
+  unsigned char b;
+  getBytes(&b, 1);
+  return b;
+}
+
+unsigned short ipstream::readWord() { return static_cast<unsigned short>(getFixed(2)); }
+
+unsigned long ipstream::readDWord() { return static_cast<unsigned long>(getFixed(4)); }
+
+long ipstream::readBytes(void *data, long n) {
+  if (n <= 0)
+    return 0;
+  GAbstractBufferedIO *device = rdbuf();
+  long got = device ? device->gread(data, n) : -1;
+  if (got < 0)
+    got = 0;
+  ReadBytes += static_cast<uint32_t>(got);
+  if (got < n)
+    setstate(eofbit | failbit);
+  return got;
+}
+
+long ipstream::readBytes(void *data, unsigned size, long count) {
+  if (size == 0 || count <= 0)
+    return 0;
+  if (static_cast<unsigned long>(count) > std::numeric_limits<long>::max() / size) {
+    setstate(failbit);
+    return 0;
+  }
+  long got = readBytes(data, static_cast<long>(size) * count);
+  if (size > 1 && need_swap_bytes()) {
+    auto *bytes = static_cast<unsigned char *>(data);
+    for (long e = 0; e < got / static_cast<long>(size); ++e)
+      std::reverse(bytes + e * size, bytes + (e + 1) * size);
+  }
+  return got;
+}
+
+void ipstream::read_and_swap_if_need(void *data, unsigned size) { readBytes(data, size, 1); }
+
+void ipstream::skipBytes(long n) {
+  unsigned char block[SkipBlock];
+  while (n > 0 && good()) {
+    long step = std::min(n, SkipBlock);
+    readBytes(block, step);
+    n -= step;
+  }
+}
+
+unsigned long ipstream::compat_readDWord() {
+  unsigned long w = readWord();
+  if (!(w & 0x8000))
+    return w;
+  return ((w << 16) & 0x7FFFFFFF) | readWord();
+}
+
+ipstream &ipstream::operator>>(char &c) {
+  c = static_cast<char>(readByte());
+  return *this;
+}
+ipstream &ipstream::operator>>(signed char &c) {
+  c = static_cast<signed char>(readByte());
+  return *this;
+}
+ipstream &ipstream::operator>>(unsigned char &c) {
+  c = readByte();
+  return *this;
+}
+ipstream &ipstream::operator>>(short &v) {
+  v = static_cast<short>(readWord());
+  return *this;
+}
+ipstream &ipstream::operator>>(unsigned short &v) {
+  v = readWord();
+  return *this;
+}
+ipstream &ipstream::operator>>(int &v) {
+  v = static_cast<int32_t>(getFixed(4));
+  return *this;
+}
+ipstream &ipstream::operator>>(unsigned int &v) {
+  v = static_cast<uint32_t>(getFixed(4));
+  return *this;
+}
+ipstream &ipstream::operator>>(long &v) {
+  v = static_cast<int32_t>(getFixed(4));
+  return *this;
+}
+ipstream &ipstream::operator>>(unsigned long &v) {
+  v = static_cast<uint32_t>(getFixed(4));
+  return *this;
+}
+ipstream &ipstream::operator>>(bool &v) {
+  v = getFixed(4) != 0;
+  return *this;
+}
+ipstream &ipstream::operator>>(float &v) {
+  v = std::bit_cast<float>(static_cast<uint32_t>(getFixed(4)));
+  return *this;
+}
+ipstream &ipstream::operator>>(double &v) {
+  v = std::bit_cast<double>(getFixed(8));
+  return *this;
+}
+
+ipstream &operator>>(ipstream &is, unsigned long long &v) {
+  unsigned long long low = is.readDWord();
+  unsigned long long high = is.readDWord();
+  v = low | (high << 32);
+  return is;
+}
+
+ipstream &operator>>(ipstream &is, long long &v) {
+  unsigned long long u;
+  is >> u;
+  v = static_cast<long long>(u);
+  return is;
+}
+
+ipstream &ipstream::operator>>(const GMetaClass *&m) {
+  m = nullptr;
+  unsigned n = readWord() & MetaClassLengthMask;
+  if (n == MetaClassLengthMask || !good())
+    return *this;
+  NameBuffer.resize(n + 1);
+  if (!getBytes(NameBuffer.data(), n))
+    return *this;
+  NameBuffer[n] = 0;
+  m = find_class(reinterpret_cast<const char *>(NameBuffer.data()));
+  return *this;
+}
+
+// Strings -----------------------------------------------------------------------
+
+ipstream::StoredString ipstream::readStoredString(std::vector<unsigned char> &out,
+                                                  unsigned &charSize) {
+  out.clear();
+  charSize = 1;
+  int before = rdstate();
+  unsigned short w = readWord();
+  if (rdstate() != before)
+    return StoredString::Failed;
+  if (w == NullString)
+    return StoredString::Null;
+  uint64_t n = w;
+  if (w == LongString) {
+    n = readDWord();
+    if (n == SizedString) {
+      charSize = readByte();
+      n = readDWord();
+    }
+  }
+  if (rdstate() != before)
+    return StoredString::Failed;
+  if (charSize != 1 && charSize != 2 && charSize != 4) {
+    // An element size no reader knows: step over the elements (64-bit: up
+    // to 255 * 0xFFFFFFFF bytes), stopping at the end of the data.
+    uint64_t skip = n * charSize;
+    while (skip > 0 && good()) {
+      long step = static_cast<long>(std::min<uint64_t>(skip, 1ull << 30));
+      skipBytes(step);
+      skip -= static_cast<uint64_t>(step);
+    }
+    return StoredString::Null;
+  }
+  uint64_t total = n * charSize;
+  if (total <= SmallString) {
+    out.resize(static_cast<std::size_t>(total));
+    if (!getBytes(out.data(), static_cast<unsigned>(total))) {
+      out.clear();
+      return StoredString::Failed;
+    }
+  } else {
+    // Grow with what arrives: a hostile length costs at most twice the
+    // bytes that are really there.
+    while (out.size() < total) {
+      std::size_t have = out.size();
+      std::size_t want = static_cast<std::size_t>(
+          std::min<uint64_t>(total - have, std::max(FirstStringChunk, have)));
+      out.resize(have + want);
+      if (readBytes(out.data() + have, static_cast<long>(want)) != static_cast<long>(want)) {
+        std::vector<unsigned char>().swap(out);
+        return StoredString::Failed;
+      }
+    }
+  }
+  if (charSize > 1 && need_swap_bytes())
+    for (std::size_t e = 0; e < out.size(); e += charSize)
+      std::reverse(out.begin() + static_cast<std::ptrdiff_t>(e),
+                   out.begin() + static_cast<std::ptrdiff_t>(e + charSize));
+  return StoredString::Read;
+}
+
+void *ipstream::baseReadString(unsigned size) {
+  std::vector<unsigned char> raw;
+  unsigned charSize;
+  if (readStoredString(raw, charSize) != StoredString::Read)
+    return nullptr;
+  std::size_t n = raw.size() / charSize;
+  if (size == 1) {
+    if (charSize == 1)
+      return newTerminated(reinterpret_cast<const char *>(raw.data()), n);
+    std::vector<unsigned short> units = unitsOf(raw, charSize);
+    return narrowOf(units.data(), units.size());
+  }
+  if (size == 2) {
+    if (charSize == 1) {
+      const char *text = reinterpret_cast<const char *>(raw.data());
+      std::size_t count = vyx::NarrowToUtf16(text, n, static_cast<unsigned short *>(nullptr));
+      auto *out = new unsigned short[count + 1];
+      vyx::NarrowToUtf16(text, n, out);
+      out[count] = 0;
+      return out;
+    }
+    std::vector<unsigned short> units = unitsOf(raw, charSize);
+    return newTerminated(units.data(), units.size());
+  }
+  return nullptr;
+}
+
+char *ipstream::readCharString() { return static_cast<char *>(baseReadString(1)); }
+
+unsigned short *ipstream::readWideString() {
+  return static_cast<unsigned short *>(baseReadString(2));
+}
+
+bool ipstream::readCharString(GString &s) {
+  s.empty();
+  std::vector<unsigned char> raw;
+  unsigned charSize;
+  if (readStoredString(raw, charSize) != StoredString::Read)
+    return false;
+  if (charSize == 1) {
+    s.assign(reinterpret_cast<const char *>(raw.data()), static_cast<unsigned>(raw.size()));
+    return true;
+  }
+  std::vector<unsigned short> units = unitsOf(raw, charSize);
+  std::unique_ptr<char[]> text(narrowOf(units.data(), units.size()));
+  if (!text)
+    return false;
+  s = text.get();
+  return true;
+}
+
+// Objects -----------------------------------------------------------------------
+
+unsigned long ipstream::readObjectIndex() {
+  unsigned long index = readWord();
+  if (index == LongIndex)
+    index = readDWord();
+  return index;
+}
+
+GStreamable *ipstream::find(unsigned long index) {
+  if (index == 0 || index > ReadObjects.size())
+    return nullptr;
+  return ReadObjects[index - 1];
+}
+
+unsigned long ipstream::registerObject(GStreamable &obj) {
+  ReadObjects.push_back(&obj);
+  return ReadObjects.size();
+}
+
+void ipstream::forgetReadObjects() {
+  ReadObjects.clear();
+  if (ReadObjects.capacity() > 4096)
+    ReadObjects.shrink_to_fit();
+}
+
+void ipstream::rollBack(std::size_t mark, bool destroyBuilt) {
+  GStreamable *built = (destroyBuilt && mark < ReadObjects.size()) ? ReadObjects[mark] : nullptr;
+  if (mark < ReadObjects.size())
+    ReadObjects.resize(mark);
+  if (built)
+    built->destroyThis();
+}
+
+const GMetaClass *ipstream::find_class(const char *name) { return GMetaClass::FindByName(name); }
+
+const GMetaClass *ipstream::readPrefix() {
+  int prefix = readByte();
+  PSTREAM_CHECK(prefix != OldPrefixByte, OldPrefix_Exception());
+  PSTREAM_CHECK(prefix == PrefixByte, InvalidPStreamPrefix_Exception(tellg()));
+  unsigned charSize;
+  StoredString name = readStoredString(NameBuffer, charSize);
+  if (name == StoredString::Read && charSize != 1) {
+    // A class name stored as wide text: its narrow form names the class.
+    std::vector<unsigned short> units = unitsOf(NameBuffer, charSize);
+    std::unique_ptr<char[]> text(narrowOf(units.data(), units.size()));
+    NameBuffer.assign(text.get(), text.get() + (text ? std::strlen(text.get()) : 0));
+  }
+  NameBuffer.push_back(0);
+  const char *text = reinterpret_cast<const char *>(NameBuffer.data());
+  // A name that could not be read names no class, even when it came out null.
+  PSTREAM_CHECK(good() && name != StoredString::Failed, UnknownStreamableType_Exception(text));
+  if (name == StoredString::Null)
+    return nullptr;
+  const GMetaClass *m = find_class(text);
+  PSTREAM_CHECK(m, UnknownStreamableType_Exception(text));
+  return m;
+}
+
+void *ipstream::readData(const GMetaClass *m, GStreamable *obj, const type_info &t) {
+  DepthGuard depth(*this);
+  const bool built = obj == nullptr;
+  if (built) {
+    GRTTIObject *object = m->buildObject();
+    obj = vyx::rtti_cast<GStreamable>(object);
+    if (!obj) {
+      m->destroyObject(object);
+      throw AbstractClass_Exception(m);
+    }
+  }
+  std::size_t mark = ReadObjects.size();
+  try {
+    void *cast = obj->cast_to_(t);
+    PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
+    registerObject(*obj);
+    const GMetaClass *saved = ReadingClass;
+    ReadingClass = m;
+    try {
+      obj->read(*this);
+    } catch (...) {
+      ReadingClass = saved;
+      throw;
+    }
+    ReadingClass = saved;
+    return cast;
+  } catch (...) {
+    rollBack(mark, false);
+    if (built)
+      obj->destroyThis();
+    throw;
+  }
+}
+
+void ipstream::readSuffix(const GMetaClass *m) {
+  int suffix = readByte();
+  PSTREAM_CHECK(suffix == SuffixByte, InvalidPStreamSuffix_Exception(tellg(), m));
+}
+
+void ipstream::readStreamable(GStreamable &obj) {
+  std::size_t mark = ReadObjects.size();
+  try {
+    const GMetaClass *m = readPrefix();
+    if (m)
+      readData(m, &obj, obj.getTypeInfo_());
+    readSuffix(m);
+  } catch (...) {
+    rollBack(mark, false);
+    throw;
+  }
+}
+
+void *ipstream::readPointer(const type_info &t) { return readPointerAfterMarker(readByte(), t); }
+
+void *ipstream::readPointerAfterMarker(int marker, const type_info &t) {
+  switch (marker) {
+  case NullPointer:
+    return nullptr;
+  case BackReference: {
+    unsigned long index = readObjectIndex();
+    GStreamable *obj = find(index);
+    PSTREAM_CHECK(obj, InvalidPStreamIndex_Exception(t, index, tellg()));
+    void *cast = obj->cast_to_(t);
+    PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
+    return cast;
+  }
+  case NewObject: {
+    const GMetaClass *m = readPrefix();
+    PSTREAM_CHECK(m, UnknownStreamableType_Exception(nullptr));
+    std::size_t mark = ReadObjects.size();
+    void *result = readData(m, nullptr, t);
+    try {
+      readSuffix(m);
+    } catch (...) {
+      // The object is complete but its record is damaged: drop it too.
+      rollBack(mark, true);
+      throw;
+    }
+    return result;
+  }
+  default:
+    throw InvalidPStreamMarker_Exception(marker, tellg());
+  }
+}
+
+void ipstream::registerStaticObjectToRead(GStreamable &obj) {
+  int marker = readByte();
+  PSTREAM_CHECK(marker == BackReference, InvalidPStreamMarker_Exception(marker, tellg()));
+  unsigned long index = readObjectIndex();
+  // Either the object is there already, or it takes the next index.
+  PSTREAM_CHECK(find(index) == &obj || index == ReadObjects.size() + 1,
+                InvalidPStreamIndex_Exception(obj.getTypeInfo_(), index, tellg()));
+  if (index == ReadObjects.size() + 1)
+    registerObject(obj);
+}
+
+char *ipstream::read_class_name_from_pointer() {
+  if (readByte() != NewObject)
+    return nullptr;
+  return read_class_name_from_reference();
+}
+
+char *ipstream::read_class_name_from_reference() {
+  if (readByte() != PrefixByte)
+    return nullptr;
+  return readCharString();
+}
+
+void ipstream::checkState() const {
+  if (rdstate() != 0)
+    throw NonZeroPStreamState_Exception(rdstate());
+}
+
+// Positions ---------------------------------------------------------------------
+
+long ipstream::seekg(long offset, GIO::IOSeekDirection dir) {
+  long position = seekDevice(offset, dir, failbit);
+  if (position >= 0) {
+    forgetReadObjects();
+    ReadBytes = 0;
+  }
+  return position;
+}
+
+long ipstream::tellg() { return tellDevice(failbit); }
+
+// Reading and writing -------------------------------------------------------------
+
+iopstream::iopstream() = default;
+
+iopstream::iopstream(GAbstractBufferedIO *device)
+    : pstream(device), ipstream(device), opstream(device) {}
+
+iopstream::~iopstream() = default;

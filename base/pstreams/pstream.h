@@ -1,0 +1,458 @@
+//===- pstream.h - Persistent object streams --------------------*- C++ -*-===//
+//
+// A pstream writes and reads graphs of GStreamable objects on a buffered byte
+// device (GAbstractBufferedIO), which it uses but does not own. opstream
+// writes, ipstream reads, iopstream does both on one device.
+//
+// The format has no header of its own; it is the byte sequence of the calls
+// made. Multi-byte values are little-endian unless the stream is switched to
+// byte-reversed (big-endian) storage:
+//
+//   byte, char                 1 byte
+//   short, word                2 bytes
+//   int, long, dword, bool     4 bytes (bool: 1 or 0; any non-zero reads true)
+//   float / double             4 / 8 bytes IEEE
+//   (unsigned) long long       8 bytes: low dword, then high dword
+//   compat dword               word v (v <= 0x7FFF), or word (v >> 16) | 0x8000
+//                              then word v & 0xFFFF (v <= 0x7FFFFFFF)
+//   object index               word i (i <= 0xFFFE), or word 0xFFFF, dword i
+//   metaclass                  word n, n name bytes; null: word 0x0FFF
+//   narrow string              null: word 0xFFFF; n <= 0xFFFD: word n, n bytes;
+//                              else word 0xFFFE, dword n, n bytes
+//   16-bit string              word 0xFFFE, dword 0xFFFFFFFF, byte 2, dword n,
+//                              n 16-bit units
+//   pointer                    byte 0 (null or absent), byte 1 + object index
+//                              (back-reference), byte 2 + object record (new)
+//   object record              byte '{', class name as narrow string (null
+//                              when absent), the object's own data, byte ']'
+//
+// Objects are numbered 1, 2, 3 ... in the order their data starts, on both
+// sides; seeking forgets the numbers.
+//
+// Port notes. In memory `long` is 64 bits here while its stored form stays 4
+// bytes: a value that does not fit in 32 bits (neither as a signed nor as an
+// unsigned 32-bit number) is not written and sets write failure (bit 4).
+// Signed 32-bit fields are read through int32_t (sign-extended), unsigned
+// ones zero-extended. 16-bit strings are char16_t / unsigned short, never
+// wchar_t; narrow text is UTF-8, and narrow bytes that are not valid UTF-8
+// convert as Windows-1252.
+//
+//===----------------------------------------------------------------------===//
+#ifndef VYX_PSTREAMS_PSTREAM_H
+#define VYX_PSTREAMS_PSTREAM_H
+
+#include "io/buffered_io.h"
+#include "object_model/exceptions.h"
+#include "pstreams/streamable.h"
+#include "vyx_base_export.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+class GMetaClass;
+class type_info;
+
+namespace vyx::detail {
+class AddressIndexMap;
+} // namespace vyx::detail
+
+/// The common part of all pstreams: the device, the state bits, the
+/// exception mask and the byte order.
+class VYX_BASE_API pstream {
+public:
+  /// 0: little-endian storage; any other value: every multi-byte value is
+  /// stored byte-reversed.
+  enum EndianType : int32_t { LittleEndian = 0, BigEndian = 1 };
+  /// State bits.
+  enum : int { eofbit = 1, failbit = 2, badbit = 4 };
+
+  explicit pstream(GAbstractBufferedIO *device);
+  pstream(const pstream &) = delete;
+  pstream &operator=(const pstream &) = delete;
+  virtual ~pstream();
+
+  GAbstractBufferedIO *rdbuf() const { return Device; }
+  int rdstate() const { return State; }
+  bool good() const { return State == 0; }
+  bool eof() const { return (State & eofbit) != 0; }
+  /// Read or write failure.
+  bool fail() const { return (State & (failbit | badbit)) != 0; }
+  bool operator!() const { return fail(); }
+  /// Write failure.
+  bool bad() const { return (State & badbit) != 0; }
+  explicit operator bool() const { return !fail(); }
+  /// Replaces the state; throws NonZeroPStreamState_Exception(state) when it
+  /// shares a bit with the exception mask.
+  void clear(int state = 0);
+  /// State bits that raise NonZeroPStreamState_Exception when they get set.
+  void generate_exception_on(int mask) { ExceptionMask = mask; }
+  int get_exception_mask() const { return ExceptionMask; }
+  EndianType endian() const { return Endian; }
+  /// Sets the byte order and returns the previous one.
+  EndianType endian(EndianType e);
+  bool need_swap_bytes() const { return Endian != LittleEndian; }
+  /// Flushes the device; a write error left on it sets bits 2 and 4.
+  void flush();
+
+protected:
+  /// A stream not yet bound to a device (for streams that own theirs).
+  pstream() = default;
+  /// Binds the stream to `device` (for streams that own their device).
+  void bind(GAbstractBufferedIO *device) { Device = device; }
+  /// Adds `bits` to the state; throws NonZeroPStreamState_Exception(bits)
+  /// when they share a bit with the exception mask.
+  void setstate(int bits);
+  /// The device's seek; -1 and the `failure` bits when bit 4 is set or the
+  /// device cannot seek.
+  long seekDevice(long offset, GIO::IOSeekDirection dir, int failure);
+  /// The device position; -1 when bit 4 is set, -1 and the `failure` bits
+  /// when the query fails.
+  long tellDevice(int failure);
+
+private:
+  GAbstractBufferedIO *Device = nullptr;
+  int State = 0;
+  int ExceptionMask = 0;
+  EndianType Endian = LittleEndian;
+};
+
+/// Saves a stream's byte order, sets another one, and restores the saved
+/// one when it goes out of scope.
+class VYX_BASE_API PStreamEndianSwitcher {
+public:
+  PStreamEndianSwitcher(pstream &stream, pstream::EndianType endian)
+      : Stream(stream), Saved(stream.endian(endian)) {}
+  PStreamEndianSwitcher(const PStreamEndianSwitcher &) = delete;
+  PStreamEndianSwitcher &operator=(const PStreamEndianSwitcher &) = delete;
+  ~PStreamEndianSwitcher() { Stream.endian(Saved); }
+
+private:
+  pstream &Stream;
+  pstream::EndianType Saved;
+};
+
+/// The writing pstream.
+class VYX_BASE_API opstream : public virtual pstream {
+public:
+  explicit opstream(GAbstractBufferedIO *device);
+  ~opstream() override;
+
+  // Primitive values. A failed write sets bit 4.
+  void writeByte(unsigned char b);
+  void writeWord(unsigned short w);
+  /// Four bytes. A value that fits in 32 bits neither as unsigned nor as
+  /// signed is not written and sets bit 4.
+  void writeDWord(unsigned long d);
+  /// Raw bytes, never reversed; returns the count written.
+  long writeBytes(const void *data, long n);
+  /// `count` elements of `size` bytes, each reversed by itself when the
+  /// stream swaps bytes; returns the count of bytes written.
+  long writeBytes(const void *data, unsigned size, long count);
+  /// `count` bytes of `value`.
+  void fillBytes(long count, unsigned char value);
+  void writeCharString(const char *s);
+  void writeString(const char *s) { writeCharString(s); }
+  /// The narrow string of the `n` bytes at `s` (which may hold NULs).
+  void writeCharString(const char *s, std::size_t n);
+  void writeWideString(const unsigned short *w);
+  void writeWideString(const char16_t *w);
+  /// A string of NUL-terminated elements of `size` bytes (1 or 2).
+  void baseWriteString(const void *data, unsigned size);
+  /// A word for values up to 0x7FFF, two words up to 0x7FFFFFFF; larger
+  /// values are not written and set bit 4.
+  void compat_writeDWord(unsigned long v);
+
+  opstream &operator<<(char c);
+  opstream &operator<<(signed char c);
+  opstream &operator<<(unsigned char c);
+  opstream &operator<<(short v);
+  opstream &operator<<(unsigned short v);
+  opstream &operator<<(int v);
+  opstream &operator<<(unsigned int v);
+  opstream &operator<<(long v);
+  opstream &operator<<(unsigned long v);
+  opstream &operator<<(bool v);
+  opstream &operator<<(float v);
+  opstream &operator<<(double v);
+  /// Word n and the n bytes of the class name; word 0x0FFF for null. A
+  /// name of 4095 bytes or more is not written and sets bit 4.
+  opstream &operator<<(const GMetaClass *m);
+  // Text goes through writeString, objects through the pointer operators:
+  // these would otherwise silently become a 4-byte bool.
+  opstream &operator<<(const char *) = delete;
+  opstream &operator<<(const void *) = delete;
+
+  // Objects.
+  /// The object record of `obj` (by value): prefix, data, suffix.
+  void writeStreamable(GStreamable &obj);
+  /// Byte 0 for null or absent; byte 1 and the index for an object already
+  /// written (unless `forceNew`); otherwise byte 2 and the object record.
+  /// Throws AbstractClass_Exception for a class without builder.
+  void writeStreamablePointer(GStreamable *p, bool forceNew = false);
+  virtual void writePointer(GStreamable *p);
+  /// Byte 1 and the index of `obj`, registering it first if needed: for
+  /// objects that the reader does not build but announces with
+  /// ipstream::registerStaticObjectToRead at the same place.
+  void registerStaticObjectToWrite(GStreamable &obj);
+  /// True for null and for an object registered in this stream.
+  bool isObjectWritten(GStreamable *p);
+
+  /// Seeks the device; a successful seek forgets the object numbers and
+  /// zeroes the byte count. -1 (and bit 4) when bit 4 is set or the device
+  /// cannot seek.
+  long seekp(long offset, GIO::IOSeekDirection dir = GIO::IO_BEGIN);
+  /// The device position; -1 when bit 4 is set or the query fails.
+  long tellp();
+  /// Bytes handed to the device since construction or the last seek
+  /// (modulo 2^32).
+  uint32_t countOfWrittenBytes() const { return WrittenBytes; }
+
+protected:
+  /// For streams whose most derived class binds the device.
+  opstream();
+
+  void writePrefix(const GStreamable &obj);
+  void writeData(GStreamable &obj);
+  void writeSuffix(const GStreamable &obj);
+  void writeObjectIndex(unsigned long index);
+  /// The index of `obj`, or 0 when it is not registered.
+  unsigned long find(GStreamable &obj);
+  /// Registers `obj` and returns its new index.
+  unsigned long registerObject(GStreamable &obj);
+  /// `size` bytes in memory order, reversed when the stream swaps bytes.
+  void swap_if_need_and_write(const void *data, unsigned size);
+  /// Forgets every object number (the next index is 1 again).
+  void forgetWrittenObjects();
+
+private:
+  void putBytes(const unsigned char *bytes, unsigned n);
+  void putFixed(uint64_t value, unsigned n);
+
+  std::unique_ptr<vyx::detail::AddressIndexMap> Written;
+  uint64_t NextIndex = 1;
+  uint32_t WrittenBytes = 0;
+};
+
+/// The reading pstream.
+///
+/// Everything read is untrusted: lengths, counts and indexes are checked
+/// before they size anything, records nest at most maxDepth() levels, and a
+/// record that fails is rolled back (the objects built for it are destroyed
+/// and their numbers forgotten).
+class VYX_BASE_API ipstream : public virtual pstream {
+public:
+  explicit ipstream(GAbstractBufferedIO *device);
+  ~ipstream() override;
+
+  // Primitive values. Reading past the end sets bits 1 and 2.
+  /// 0xFF at the end of the data.
+  unsigned char readByte();
+  unsigned short readWord();
+  /// Zero-extended.
+  unsigned long readDWord();
+  /// Returns the count read.
+  long readBytes(void *data, long n);
+  /// `count` elements of `size` bytes, each reversed when swapping.
+  long readBytes(void *data, unsigned size, long count);
+  /// Reads and drops `n` bytes (stops once the state is not 0).
+  void skipBytes(long n);
+  /// New strings (delete[] by the caller), or null for a null string, a
+  /// short read, or text that cannot be converted.
+  char *readCharString();
+  char *readString() { return readCharString(); }
+  unsigned short *readWideString();
+  /// Reads a narrow string into `s` (all its bytes, NULs included); false,
+  /// with `s` empty, for a null string or a short read.
+  bool readCharString(GString &s);
+  /// A new string of elements of `size` bytes (1: char[], 2: unsigned
+  /// short[]), or null.
+  void *baseReadString(unsigned size);
+  unsigned long compat_readDWord();
+
+  ipstream &operator>>(char &c);
+  ipstream &operator>>(signed char &c);
+  ipstream &operator>>(unsigned char &c);
+  ipstream &operator>>(short &v);
+  ipstream &operator>>(unsigned short &v);
+  ipstream &operator>>(int &v);
+  ipstream &operator>>(unsigned int &v);
+  /// A signed 32-bit field: -1 reads back as -1.
+  ipstream &operator>>(long &v);
+  ipstream &operator>>(unsigned long &v);
+  ipstream &operator>>(bool &v);
+  ipstream &operator>>(float &v);
+  ipstream &operator>>(double &v);
+  /// The class registered under the stored name (low 12 bits of the word
+  /// give its length), null for 0x0FFF or an unknown name.
+  ipstream &operator>>(const GMetaClass *&m);
+
+  // Objects.
+  /// Reads an object record into `obj` (by value).
+  void readStreamable(GStreamable &obj);
+  /// Reads a pointer written by writePointer: null, a back-reference or a
+  /// new object of the class named in the stream, seen as type `t`.
+  virtual void *readPointer(const type_info &t);
+  /// The counterpart of opstream::registerStaticObjectToWrite.
+  void registerStaticObjectToRead(GStreamable &obj);
+  /// Reads a pointer marker and, for a new object, its class name (delete[]
+  /// by the caller); null otherwise. The position moves.
+  char *read_class_name_from_pointer();
+  /// Reads a prefix byte and, when it is '{', the class name; null otherwise.
+  char *read_class_name_from_reference();
+  /// The class of the object whose read runs now, null outside.
+  const GMetaClass *metaclassOfReadingObject() const { return ReadingClass; }
+
+  /// Throws NonZeroPStreamState_Exception(rdstate()) when the state is not
+  /// 0. Counted readers call it in their loops so that they stop at the
+  /// first failure.
+  void checkState() const;
+
+  /// Seeks the device; a successful seek forgets the object numbers and
+  /// zeroes the byte count. -1 (and bit 2) when bit 4 is set or the device
+  /// cannot seek.
+  long seekg(long offset, GIO::IOSeekDirection dir = GIO::IO_BEGIN);
+  /// The device position; -1 when bit 4 is set or the query fails.
+  long tellg();
+  /// Bytes read from the device since construction or the last seek
+  /// (modulo 2^32).
+  uint32_t countOfReadBytes() const { return ReadBytes; }
+
+  /// Records may nest at most this many levels; deeper input throws
+  /// vyx::PStreamTooDeep_Exception. New streams take the default.
+  unsigned maxDepth() const { return MaxDepth; }
+  void setMaxDepth(unsigned depth) { MaxDepth = depth; }
+  static unsigned GetDefaultMaxDepth();
+  static void SetDefaultMaxDepth(unsigned depth);
+  /// The default of the nesting limit.
+  static constexpr unsigned DefaultMaxDepth = 2048;
+
+protected:
+  /// For streams whose most derived class binds the device.
+  ipstream();
+
+  /// Reads a prefix: the metaclass of the stored class name, or null for an
+  /// object written as absent.
+  const GMetaClass *readPrefix();
+  /// Builds (when `obj` is null) and registers the object, then runs its
+  /// read; returns it seen as type `t`.
+  void *readData(const GMetaClass *m, GStreamable *obj, const type_info &t);
+  void readSuffix(const GMetaClass *m);
+  unsigned long readObjectIndex();
+  /// The object registered under `index`, or null.
+  GStreamable *find(unsigned long index);
+  /// Appends `obj` to the table; returns its index.
+  unsigned long registerObject(GStreamable &obj);
+  /// `size` bytes into memory order, reversed when swapping.
+  void read_and_swap_if_need(void *data, unsigned size);
+  /// The class to build for a stored name (GMetaClass::FindByName).
+  virtual const GMetaClass *find_class(const char *name);
+
+  /// readPointer after its marker byte has been read.
+  void *readPointerAfterMarker(int marker, const type_info &t);
+  /// Forgets every object number.
+  void forgetReadObjects();
+
+private:
+  class DepthGuard;
+  enum class StoredString { Null, Failed, Read };
+  bool getBytes(unsigned char *bytes, unsigned n);
+  uint64_t getFixed(unsigned n);
+  /// Reads a stored string's header and its elements (in memory order) into
+  /// `out`; `charSize` receives the stored element size.
+  StoredString readStoredString(std::vector<unsigned char> &out, unsigned &charSize);
+  /// Destroys the object registered at `mark` (index mark + 1), built for a
+  /// record that failed, and forgets the numbers from there on.
+  void rollBack(std::size_t mark, bool destroyBuilt);
+
+  std::vector<GStreamable *> ReadObjects;
+  std::vector<unsigned char> NameBuffer;
+  const GMetaClass *ReadingClass = nullptr;
+  uint32_t ReadBytes = 0;
+  unsigned Depth = 0;
+  unsigned MaxDepth;
+};
+
+/// Reads and writes on one device.
+class VYX_BASE_API iopstream : public ipstream, public opstream {
+public:
+  explicit iopstream(GAbstractBufferedIO *device);
+  ~iopstream() override;
+
+protected:
+  iopstream();
+};
+
+// 64-bit values: low dword, then high dword.
+VYX_BASE_API opstream &operator<<(opstream &os, unsigned long long v);
+VYX_BASE_API opstream &operator<<(opstream &os, long long v);
+VYX_BASE_API ipstream &operator>>(ipstream &is, unsigned long long &v);
+VYX_BASE_API ipstream &operator>>(ipstream &is, long long &v);
+
+/// Writes a pointer to a streamable (opstream::writePointer).
+template <class T>
+requires std::is_base_of_v<GStreamable, T> opstream &operator<<(opstream &os, T *p) {
+  os.writePointer(const_cast<std::remove_const_t<T> *>(p));
+  return os;
+}
+
+/// Reads a pointer to a streamable of class T (or derived from it).
+template <class T>
+requires std::is_base_of_v<GStreamable, T> ipstream &operator>>(ipstream &is, T *&p) {
+  p = static_cast<T *>(is.readPointer(std::remove_const_t<T>::gTypeInfo_));
+  return is;
+}
+
+/// A number that the reader scales: stored as the plain T, read back
+/// multiplied by GSUSInfo::InputScale() raised to `Exp`. Lengths use
+/// TGSNumber<double, 1>, areas would use exponent 2.
+template <class T, int Exp> class TGSNumber {
+  static_assert(std::is_floating_point_v<T>, "scaled numbers are float or double");
+
+public:
+  TGSNumber(T value = T()) : Value(value) {}
+  TGSNumber &operator=(T value) {
+    Value = value;
+    return *this;
+  }
+  operator T() const { return Value; }
+  T value() const { return Value; }
+  T &value() { return Value; }
+
+private:
+  T Value;
+};
+
+namespace vyx {
+
+/// `value` times GSUSInfo::InputScale() raised to `exponent`.
+VYX_BASE_API double ScaleReadNumber(double value, int exponent);
+
+/// Thrown when stored records nest deeper than the reading stream allows.
+class VYX_BASE_API PStreamTooDeep_Exception : public InvalidPStream_Exception {
+public:
+  PStreamTooDeep_Exception(unsigned depth, long position);
+  unsigned getDepth() const { return Depth; }
+  long getPosition() const { return Position; }
+
+private:
+  unsigned Depth;
+  long Position;
+};
+
+} // namespace vyx
+
+template <class T, int Exp> opstream &operator<<(opstream &os, const TGSNumber<T, Exp> &n) {
+  return os << static_cast<T>(n);
+}
+
+template <class T, int Exp> ipstream &operator>>(ipstream &is, TGSNumber<T, Exp> &n) {
+  T stored = T();
+  is >> stored;
+  n = static_cast<T>(vyx::ScaleReadNumber(static_cast<double>(stored), Exp));
+  return is;
+}
+
+#endif // VYX_PSTREAMS_PSTREAM_H
