@@ -65,23 +65,25 @@ LineView classify(const char *line) {
   return view;
 }
 
-/// The text up to its first line break: a name or value must not become
-/// two lines.
+std::string_view viewOf(const char *text) { return text ? text : ""; }
+
+/// The text up to its first line break: a name or value that is written
+/// must not become two lines.
 std::string_view oneLine(const char *text) {
-  std::string_view view(text ? text : "");
+  std::string_view view = viewOf(text);
   return view.substr(0, view.find_first_of("\r\n"));
 }
 
-std::string keyLine(const char *key, std::string_view value) {
-  std::string line(oneLine(key));
+std::string keyLine(std::string_view key, std::string_view value) {
+  std::string line(key);
   line += '=';
   line += value;
   return line;
 }
 
-std::string headerLine(const char *topic) {
+std::string headerLine(std::string_view topic) {
   std::string line = "[";
-  line += oneLine(topic);
+  line += topic;
   line += ']';
   return line;
 }
@@ -163,8 +165,7 @@ void GInitializationFile::replaceLine(long index, const GString &text) {
   delete[] old;
 }
 
-long GInitializationFile::findTopic(const char *topic) const {
-  std::string_view wanted = oneLine(topic);
+long GInitializationFile::findTopic(std::string_view wanted) const {
   long found = -1;
   for (long i = 0; i < getCount(); ++i) {
     LineView line = classify(at(i));
@@ -181,8 +182,7 @@ long GInitializationFile::topicEnd(long header) const {
   return i;
 }
 
-long GInitializationFile::findKey(long header, const char *key) const {
-  std::string_view wanted = oneLine(key);
+long GInitializationFile::findKey(long header, std::string_view wanted) const {
   long end = topicEnd(header);
   for (long i = header + 1; i < end; ++i) {
     LineView line = classify(at(i));
@@ -196,8 +196,8 @@ long GInitializationFile::findKey(long header, const char *key) const {
 
 unsigned char GInitializationFile::getValue(const char *topic, const char *key,
                                             GString &value) const {
-  long header = findTopic(topic);
-  long line = header < 0 ? -1 : findKey(header, key);
+  long header = findTopic(viewOf(topic));
+  long line = header < 0 ? -1 : findKey(header, viewOf(key));
   if (line < 0)
     return 0;
   std::string_view text = classify(at(line)).Value;
@@ -243,7 +243,8 @@ unsigned char GInitializationFile::getBoolean(const char *topic, const char *key
 
 // Changing values -----------------------------------------------------------------
 
-void GInitializationFile::setValue(const char *topic, const char *key, const char *value) {
+void GInitializationFile::setValue(const char *topicText, const char *keyText, const char *value) {
+  std::string_view topic = oneLine(topicText), key = oneLine(keyText);
   GString line(keyLine(key, oneLine(value)).c_str());
   long header = findTopic(topic);
   if (header < 0) {
@@ -267,15 +268,15 @@ void GInitializationFile::setBoolean(const char *topic, const char *key, unsigne
 }
 
 void GInitializationFile::removeKey(const char *topic, const char *key) {
-  long header = findTopic(topic);
-  long line = header < 0 ? -1 : findKey(header, key);
+  long header = findTopic(viewOf(topic));
+  long line = header < 0 ? -1 : findKey(header, viewOf(key));
   if (line >= 0)
     at_free(line);
   Modified = 1;
 }
 
 void GInitializationFile::removeTopic(const char *topic, unsigned char withHeader) {
-  long header = findTopic(topic);
+  long header = findTopic(viewOf(topic));
   if (header < 0)
     return;
   Modified = 1;
@@ -286,7 +287,7 @@ void GInitializationFile::removeTopic(const char *topic, unsigned char withHeade
 
 void GInitializationFile::getTopic(const char *topic, GString &text) {
   text.empty();
-  long header = findTopic(topic);
+  long header = findTopic(viewOf(topic));
   if (header < 0)
     return;
   long end = topicEnd(header);
@@ -296,8 +297,9 @@ void GInitializationFile::getTopic(const char *topic, GString &text) {
   }
 }
 
-void GInitializationFile::setTopic(const char *topic, const char *text) {
-  removeTopic(topic, 0);
+void GInitializationFile::setTopic(const char *topicText, const char *text) {
+  std::string topic(oneLine(topicText));
+  removeTopic(topic.c_str(), 0);
   long header = findTopic(topic);
   if (header < 0) {
     std::string head = headerLine(topic);
@@ -321,7 +323,7 @@ void GInitializationFile::getTopicList(GStringCollection &list) const {
 void GInitializationFile::getKeyList(const char *topic, GStringCollection &list) const {
   list.empty();
   list.duplicates(1);
-  long header = findTopic(topic);
+  long header = findTopic(viewOf(topic));
   if (header < 0)
     return;
   long end = topicEnd(header);

@@ -28,6 +28,7 @@
 #include "vyx_base_export.h"
 
 #include <cstddef>
+#include <string_view>
 
 /// A settings file kept as its lines (owned new[] strings without line
 /// ends, in file order).
@@ -56,7 +57,8 @@ public:
 
   /// Replaces the key line in place, or inserts it right after the topic
   /// header, or appends the header and the line at the end of the file. A
-  /// topic, key or value holding a line break is cut at the first one.
+  /// topic, key or value holding a line break is cut at the first one (and
+  /// the cut names are the ones looked up).
   void setValue(const char *topic, const char *key, const char *value);
   void setValue(const char *topic, const char *key, long value);
   /// "yes" or "no".
@@ -99,12 +101,12 @@ public:
 
 private:
   /// The index of the last header of `topic`, or -1.
-  long findTopic(const char *topic) const;
+  long findTopic(std::string_view topic) const;
   /// The index after the last line of the topic whose header is at `header`.
   long topicEnd(long header) const;
   /// The index of the first line of the topic at `header` holding `key`,
   /// or -1.
-  long findKey(long header, const char *key) const;
+  long findKey(long header, std::string_view key) const;
   /// Inserts the lines of `text` from index `at` on; returns the count.
   long insertLines(long index, const char *text, std::size_t n);
   void insertLine(long index, const char *text, std::size_t n);

@@ -91,6 +91,11 @@ TEST(InitializationFile, LineBreaksInNamesAndValuesAreCut) {
   f.setValue("A", "key\r\nevil", "one\ntwo");
   f.setValue("T\nU", "k", "v\r");
   EXPECT_EQ(f.lines(), (std::vector<std::string>{"[A]", "key=one", "[T]", "k=v"}));
+  // A lone CR read from a file is part of the name it stands in.
+  Settings read("[A]\na\rb=1\n");
+  EXPECT_EQ(valueOf(read, "A", "a\rb"), "1");
+  read.setValue("A", "a\rb", "2");
+  EXPECT_EQ(read.lines(), (std::vector<std::string>{"[A]", "a=2", "a\rb=1"}));
 }
 
 TEST(InitializationFile, NumbersAndBooleans) {
