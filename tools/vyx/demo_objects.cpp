@@ -85,10 +85,13 @@ VyxDemoScene *MakeDemoScene() {
     GRect Bounds;
     int Link;
   };
+  // Links point at the shape itself or at shapes before it in the list, so
+  // they are written as back-references and every shape read belongs to the
+  // list, also when reading stops half way.
   static const ShapeSpec specs[] = {
-      {"ridge", {120, 40}, {100, 20, 260, 90}, 3},
-      {"valley", {300, 220}, {180, 160, 420, 300}, 3},
-      {"lake", {330, 250}, {290, 230, 370, 280}, 0},
+      {"ridge", {120, 40}, {100, 20, 260, 90}, -1},
+      {"valley", {300, 220}, {180, 160, 420, 300}, 0},
+      {"lake", {330, 250}, {290, 230, 370, 280}, 1},
       {"forest", {60, 180}, {10, 120, 140, 260}, -1},
       {"road", {0, 300}, {0, 280, 640, 320}, 4},
       {"peak", {150, 30}, {140, 20, 160, 45}, 0},

@@ -49,7 +49,8 @@ bool readFile(const std::string &name, std::vector<unsigned char> &bytes) {
 
 } // namespace
 
-TraceReport TracePStream(const std::vector<unsigned char> &bytes, const std::string &file) {
+TraceReport TracePStream(const std::vector<unsigned char> &bytes, const std::string &file,
+                         std::vector<GStreamable *> *builtObjects) {
   TraceReport report;
   report.File = file;
   report.Size = bytes.size();
@@ -69,9 +70,12 @@ TraceReport TracePStream(const std::vector<unsigned char> &bytes, const std::str
   report.Items = in.items();
   std::set<uint64_t> referenced;
   report.Objects = countObjects(report.Items, referenced);
-  for (auto &[number, object] : built)
-    if (!referenced.count(number))
+  for (auto &[number, object] : built) {
+    if (builtObjects)
+      builtObjects->push_back(object);
+    else if (!referenced.count(number))
       GStreamable::Destroy(object);
+  }
   return report;
 }
 

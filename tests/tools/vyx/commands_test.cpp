@@ -103,7 +103,7 @@ TEST(DemoScene, DifferencesAreFound) {
   b->Shapes->at(1)->Link = b->Shapes->at(2);
   EXPECT_EQ(DifferenceOf(*a, *b), "link of shape 1");
   b->Focus = b->Shapes->at(0);
-  b->Shapes->at(1)->Link = b->Shapes->at(3);
+  b->Shapes->at(1)->Link = b->Shapes->at(0);
   EXPECT_EQ(DifferenceOf(*a, *b), "focus");
 }
 

@@ -63,8 +63,15 @@ TEST_F(Trace, SharedObjectsAreNumberedAndReferredTo) {
   a.Link = &b;
   b.Link = &a;
   VyxDemoShape *pa = &a, *pb = &b;
-  TraceReport report = TracePStream(written([&](opstream &os) { os << pa << pb; }), "x");
+  std::vector<GStreamable *> built;
+  TraceReport report = TracePStream(written([&](opstream &os) { os << pa << pb; }), "x", &built);
   ASSERT_FALSE(report.Failed) << report.Message;
+  // Shapes do not own their links: the two read back refer to each other.
+  ASSERT_EQ(built.size(), 1u);
+  auto *readA = static_cast<VyxDemoShape *>(built[0]);
+  EXPECT_EQ(readA->Link->Link, readA);
+  delete readA->Link;
+  delete readA;
   ASSERT_EQ(report.Items.size(), 2u);
   const TraceNode &first = report.Items[0];
   const TraceNode &inner = child(first, 1);
