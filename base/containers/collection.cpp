@@ -30,6 +30,9 @@ VYX_IMPLEMENT_CLASS(GCollection, "GCollection", &vyx::BaseModuleHandle, GStreama
 namespace {
 
 constexpr long kMaxSlots = std::numeric_limits<int32_t>::max();
+/// How far the limit may run ahead of the items before real storage stops
+/// following it.
+constexpr long kMaxSlotsAhead = 65536;
 /// Items that take no bytes in a stream believed in one collection.
 constexpr unsigned long kMaxItemsWithoutData = 65536;
 
@@ -100,10 +103,15 @@ void GCollection::reserveSpaceForItems(long at, long n) {
   long needed = checkedSlots(std::max<long>(Count, at) + n);
   if (Limit < needed) {
     long steps = (needed + Delta - 1) / Delta;
-    setLimit(std::min(steps * Delta, kMaxSlots));
+    Limit = static_cast<int32_t>(std::min(steps * Delta, kMaxSlots));
   }
-  // Grow the real storage geometrically, whatever the limit says.
-  reserveStorage(static_cast<size_t>(needed), false);
+  // The real storage grows geometrically and covers the limit, unless the
+  // limit runs far ahead of the items (a huge delta, perhaps read from a
+  // stream): then only the items and the geometric reserve are backed.
+  size_t slots = static_cast<size_t>(needed);
+  if (Limit - needed <= kMaxSlotsAhead)
+    slots = static_cast<size_t>(Limit);
+  reserveStorage(slots, false);
   if (at > Count) {
     // The slots between the count and `at` become visible items: null, not
     // whatever a removed item left there.
@@ -118,6 +126,11 @@ void GCollection::appendItem(void *p) {
 }
 
 long GCollection::v_insert(void *p) {
+  // Appending within the limit and the storage needs no growth step.
+  if (Count < Limit && static_cast<size_t>(Count) < Capacity) {
+    Items[Count] = p;
+    return Count++;
+  }
   long index = Count;
   v_at_insert(index, p);
   return index;

@@ -9,7 +9,11 @@
 // The limit is the logical number of slots: it grows to the smallest
 // multiple of the growth step (delta) that holds the items and is what the
 // stream form records. The real storage grows geometrically behind it, so
-// appending one item at a time stays cheap with any delta.
+// appending one item at a time stays cheap with any delta; slots up to the
+// limit are null, except that storage is not reserved for a limit that runs
+// more than 65536 slots ahead of the items through growth or reading (a huge
+// delta, or a stored limit): at() is unchecked, only indices below the
+// count are meaningful.
 //
 // Ownership: with the owns-items flag set, the collection frees the items it
 // discards (empty, shut_down, free, at_free) with freeItem. Its destructor

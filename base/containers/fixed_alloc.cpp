@@ -2,9 +2,11 @@
 #include "containers/fixed_alloc.h"
 
 #include "object_model/exceptions.h"
+#include "platform/atomic.h"
 #include "platform/virtual_memory.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 #include <memory>
 #include <new>
@@ -31,6 +33,27 @@ size_t slotStride(int itemSize) {
   return stride;
 }
 
+/// Holds a pool's mutex for one operation, unless the process has only ever
+/// run one thread: then nobody can contend and the lock would cost more
+/// than handing out a slot.
+class PoolLock {
+public:
+  explicit PoolLock(std::mutex &mutex) : Mutex(mutex), Locked(!vyx::ProcessIsSingleThreaded()) {
+    if (Locked)
+      Mutex.lock();
+  }
+  ~PoolLock() {
+    if (Locked)
+      Mutex.unlock();
+  }
+  PoolLock(const PoolLock &) = delete;
+  PoolLock &operator=(const PoolLock &) = delete;
+
+private:
+  std::mutex &Mutex;
+  bool Locked;
+};
+
 } // namespace
 
 PoolFree::~PoolFree() = default;
@@ -49,6 +72,8 @@ struct PoolManager::Chunk {
   Chunk *Next;
 
   int32_t slots() const { return Blocks * ItemsPerBlock; }
+  /// The order of the chunk index: by slot area address.
+  static bool before(const Chunk *a, const Chunk *b) { return a->ItemArea < b->ItemArea; }
   int32_t freeSlots() const { return slots() - Used; }
 
   /// Links the slots of block k in order onto the (empty) free list.
@@ -65,6 +90,8 @@ struct PoolManager::Chunk {
 PoolManager::PoolManager(int itemSize, int a, int b)
     : ItemSize(std::max(itemSize, 1)), BlocksPerChunk(kBlocksPerChunk),
       Stride(slotStride(itemSize)) {
+  if ((Stride & (Stride - 1)) == 0)
+    StrideShift = std::countr_zero(Stride);
   // Fewer than one item per block (a × b < 256) would make chunks without
   // slots; one slot per block is the least a pool can work with.
   int64_t perBlock = static_cast<int64_t>(a) * b / 256;
@@ -94,14 +121,21 @@ PoolManager::Chunk *PoolManager::createChunk() {
     chunk->ItemArea = base + header + links;
     chunk->RegionBytes = bytes;
     chunk->initialiseBlock(0);
-    ChunksByAddress.emplace(reinterpret_cast<uintptr_t>(chunk->ItemArea), chunk);
+    ChunksByAddress.insert(
+        std::upper_bound(ChunksByAddress.begin(), ChunksByAddress.end(), chunk, Chunk::before),
+        chunk);
     return chunk;
   }
   throw OutOfMemory_Exception();
 }
 
 void PoolManager::releaseChunk(Chunk *chunk) {
-  ChunksByAddress.erase(reinterpret_cast<uintptr_t>(chunk->ItemArea));
+  auto found =
+      std::lower_bound(ChunksByAddress.begin(), ChunksByAddress.end(), chunk, Chunk::before);
+  if (found != ChunksByAddress.end() && *found == chunk)
+    ChunksByAddress.erase(found);
+  if (LastFreed == chunk)
+    LastFreed = nullptr;
   size_t bytes = chunk->RegionBytes;
   chunk->~Chunk();
   vyx::ReleaseRegion(chunk, bytes);
@@ -126,7 +160,7 @@ void PoolManager::pushFront(Chunk *chunk) {
 }
 
 void *PoolManager::alloc() {
-  std::lock_guard<std::mutex> guard(Lock);
+  PoolLock guard(Lock);
   if (!Head)
     pushFront(createChunk());
   for (;;) {
@@ -155,30 +189,48 @@ void *PoolManager::alloc() {
   }
 }
 
-PoolManager::Chunk *PoolManager::chunkOf(const void *p) const {
+PoolManager::Chunk *PoolManager::chunkOf(const void *p, int32_t &slot) const {
   auto address = reinterpret_cast<uintptr_t>(p);
-  auto found = ChunksByAddress.upper_bound(address);
-  if (found == ChunksByAddress.begin())
-    return nullptr;
-  --found;
-  Chunk *chunk = found->second;
-  size_t offset = address - found->first;
-  if (offset >= static_cast<size_t>(chunk->slots()) * Stride || offset % Stride != 0)
-    return nullptr;
+  auto holds = [this, address](const Chunk *c) {
+    return c && address >= reinterpret_cast<uintptr_t>(c->ItemArea) &&
+           address - reinterpret_cast<uintptr_t>(c->ItemArea) <
+               static_cast<size_t>(c->slots()) * Stride;
+  };
+  // Most frees return a slot of the front chunk or of the chunk of the
+  // previous free; the index finds the others.
+  Chunk *chunk = Head;
+  if (!holds(chunk)) {
+    chunk = LastFreed;
+    if (!holds(chunk)) {
+      auto found = std::upper_bound(
+          ChunksByAddress.begin(), ChunksByAddress.end(), address,
+          [](uintptr_t a, const Chunk *c) { return a < reinterpret_cast<uintptr_t>(c->ItemArea); });
+      if (found == ChunksByAddress.begin() || !holds(*(found - 1)))
+        return nullptr;
+      chunk = LastFreed = *(found - 1);
+    }
+  }
+  size_t offset = address - reinterpret_cast<uintptr_t>(chunk->ItemArea);
+  // A shift for the usual power-of-two strides: a division costs more than
+  // the rest of free.
+  size_t index = StrideShift >= 0 ? offset >> StrideShift : offset / Stride;
+  if (index * Stride != offset)
+    return nullptr; // not at the start of a slot
   // A slot of a block that was never initialised was never handed out.
-  if (offset / Stride >= static_cast<size_t>(chunk->InitialisedBlocks) * chunk->ItemsPerBlock)
+  if (index >= static_cast<size_t>(chunk->InitialisedBlocks) * chunk->ItemsPerBlock)
     return nullptr;
+  slot = static_cast<int32_t>(index);
   return chunk;
 }
 
 void PoolManager::free(void *p) {
   if (!p)
     return;
-  std::lock_guard<std::mutex> guard(Lock);
-  Chunk *chunk = chunkOf(p);
+  PoolLock guard(Lock);
+  int32_t slot;
+  Chunk *chunk = chunkOf(p, slot);
   if (!chunk || chunk->Used == 0)
     return;
-  auto slot = static_cast<int32_t>((static_cast<unsigned char *>(p) - chunk->ItemArea) / Stride);
   chunk->Links[slot] = chunk->FreeHead;
   chunk->FreeHead = slot;
   // An emptied chunk goes back to the system, except the front chunk: a
@@ -191,7 +243,7 @@ void PoolManager::free(void *p) {
 }
 
 void PoolManager::free_all() {
-  std::lock_guard<std::mutex> guard(Lock);
+  PoolLock guard(Lock);
   while (Head) {
     Chunk *chunk = Head;
     unlink(chunk);
@@ -202,7 +254,7 @@ void PoolManager::free_all() {
 PoolFree *PoolManager::buildPool(int a, int b) { return new PoolManager(ItemSize, a, b); }
 
 std::vector<PoolManager::ChunkInfo> PoolManager::getChunks() const {
-  std::lock_guard<std::mutex> guard(Lock);
+  PoolLock guard(Lock);
   std::vector<ChunkInfo> chunks;
   for (const Chunk *c = Head; c; c = c->Next)
     chunks.push_back({c->ItemArea, c->slots(), c->Used});

@@ -27,7 +27,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <vector>
 
@@ -93,7 +92,8 @@ private:
   void releaseChunk(Chunk *chunk);
   void unlink(Chunk *chunk);
   void pushFront(Chunk *chunk);
-  Chunk *chunkOf(const void *p) const;
+  /// The chunk holding slot `p` and its slot number, or null.
+  Chunk *chunkOf(const void *p, int32_t &slot) const;
 
   Chunk *Head = nullptr;
   mutable std::mutex Lock;
@@ -101,9 +101,13 @@ private:
   int ItemsPerBlock;
   int BlocksPerChunk = 64;
   size_t Stride;
-  /// Every chunk by the address of its slot area, so that free finds the
-  /// owner in logarithmic time.
-  std::map<uintptr_t, Chunk *> ChunksByAddress;
+  /// log2 of the stride when it is a power of two, else -1.
+  int StrideShift = -1;
+  /// Every chunk, ordered by the address of its slot area, so that free
+  /// finds the owner by binary search.
+  std::vector<Chunk *> ChunksByAddress;
+  /// The chunk of the latest free: frees tend to come in runs.
+  mutable Chunk *LastFreed = nullptr;
 };
 
 /// Maps item sizes to pools (not owned); other sizes use operator new.

@@ -182,3 +182,14 @@ void GStringCollection::write_item(const void *p, opstream &os) {
 }
 
 void *GStringCollection::read_item(ipstream &is) { return is.readString(); }
+
+void GStringCollection::read(ipstream &is) {
+  try {
+    GSortedCollection::read(is);
+  } catch (...) {
+    // Every string held now was built by this read and reached nobody else:
+    // a failed read frees them whether the collection owns its items or not.
+    free_all();
+    throw;
+  }
+}

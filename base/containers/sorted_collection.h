@@ -96,6 +96,11 @@ class VYX_BASE_API GStringCollection : public GSortedCollection {
   /// Unsigned byte order; a null string sorts before every other string.
   int compare(const void *key1, const void *key2) const override;
 
+  /// The strings read belong to the collection when the stored owns flag
+  /// is set and to the caller otherwise. A read that fails frees the
+  /// strings it read and leaves the collection empty.
+  void read(ipstream &is) override;
+
 protected:
   explicit GStringCollection(StreamableInit);
 

@@ -20,6 +20,7 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "pstreams/device_window.h"
 #include "pstreams/pstream.h"
 #include "pstreams/pstream_check.h"
 
@@ -84,6 +85,11 @@ char *narrowOf(const unsigned short *units, std::size_t n) {
   return out;
 }
 
+/// The entry of the object numbered `index` (entry index - 1), or null.
+template <class Entry> Entry *entryOf(std::vector<Entry> &objects, unsigned long index) {
+  return index == 0 || index > objects.size() ? nullptr : &objects[index - 1];
+}
+
 } // namespace
 
 // Depth of nested records -------------------------------------------------------
@@ -130,6 +136,10 @@ ipstream::~ipstream() = default;
 
 bool ipstream::getBytes(unsigned char *bytes, unsigned n) {
   GAbstractBufferedIO *device = rdbuf();
+  if (device && vyx::detail::DeviceWindow::take(*device, bytes, n)) {
+    ReadBytes += n;
+    return true;
+  }
   for (unsigned i = 0; i < n; ++i) {
     int c = device ? device->readByte() : -1;
     if (c < 0) {
@@ -143,29 +153,36 @@ bool ipstream::getBytes(unsigned char *bytes, unsigned n) {
   return true;
 }
 
-uint64_t ipstream::getFixed(unsigned n) {
-  unsigned char bytes[8];
-  getBytes(bytes, n);
-  uint64_t value = 0;
+template <unsigned N> inline bool ipstream::tryFixed(uint64_t &value) {
+  unsigned char bytes[N];
+  GAbstractBufferedIO *device = rdbuf();
+  bool complete = true;
+  if (device && vyx::detail::DeviceWindow::take(*device, bytes, N))
+    ReadBytes += N;
+  else
+    complete = getBytes(bytes, N);
+  value = 0;
   if (need_swap_bytes()) {
-    for (unsigned i = 0; i < n; ++i)
+    for (unsigned i = 0; i < N; ++i)
       value = (value << 8) | bytes[i];
   } else {
-    for (unsigned i = n; i > 0; --i)
+    for (unsigned i = N; i > 0; --i)
       value = (value << 8) | bytes[i - 1];
   }
+  return complete;
+}
+
+template <unsigned N> inline uint64_t ipstream::getFixed() {
+  uint64_t value;
+  tryFixed<N>(value);
   return value;
 }
 
-unsigned char ipstream::readByte() {
-  unsigned char b;
-  getBytes(&b, 1);
-  return b;
-}
+unsigned char ipstream::readByte() { return static_cast<unsigned char>(getFixed<1>()); }
 
-unsigned short ipstream::readWord() { return static_cast<unsigned short>(getFixed(2)); }
+unsigned short ipstream::readWord() { return static_cast<unsigned short>(getFixed<2>()); }
 
-unsigned long ipstream::readDWord() { return static_cast<unsigned long>(getFixed(4)); }
+unsigned long ipstream::readDWord() { return static_cast<unsigned long>(getFixed<4>()); }
 
 long ipstream::readBytes(void *data, long n) {
   if (n <= 0)
@@ -235,31 +252,31 @@ ipstream &ipstream::operator>>(unsigned short &v) {
   return *this;
 }
 ipstream &ipstream::operator>>(int &v) {
-  v = static_cast<int32_t>(getFixed(4));
+  v = static_cast<int32_t>(getFixed<4>());
   return *this;
 }
 ipstream &ipstream::operator>>(unsigned int &v) {
-  v = static_cast<uint32_t>(getFixed(4));
+  v = static_cast<uint32_t>(getFixed<4>());
   return *this;
 }
 ipstream &ipstream::operator>>(long &v) {
-  v = static_cast<int32_t>(getFixed(4));
+  v = static_cast<int32_t>(getFixed<4>());
   return *this;
 }
 ipstream &ipstream::operator>>(unsigned long &v) {
-  v = static_cast<uint32_t>(getFixed(4));
+  v = static_cast<uint32_t>(getFixed<4>());
   return *this;
 }
 ipstream &ipstream::operator>>(bool &v) {
-  v = getFixed(4) != 0;
+  v = getFixed<4>() != 0;
   return *this;
 }
 ipstream &ipstream::operator>>(float &v) {
-  v = std::bit_cast<float>(static_cast<uint32_t>(getFixed(4)));
+  v = std::bit_cast<float>(static_cast<uint32_t>(getFixed<4>()));
   return *this;
 }
 ipstream &ipstream::operator>>(double &v) {
-  v = std::bit_cast<double>(getFixed(8));
+  v = std::bit_cast<double>(getFixed<8>());
   return *this;
 }
 
@@ -294,24 +311,31 @@ ipstream &ipstream::operator>>(const GMetaClass *&m) {
 
 ipstream::StoredString ipstream::readStoredString(std::vector<unsigned char> &out,
                                                   unsigned &charSize) {
+  uint64_t w;
+  if (!tryFixed<2>(w)) {
+    out.clear();
+    charSize = 1;
+    return StoredString::Failed;
+  }
+  return readStoredString(static_cast<unsigned short>(w), out, charSize);
+}
+
+ipstream::StoredString ipstream::readStoredString(unsigned short w, std::vector<unsigned char> &out,
+                                                  unsigned &charSize) {
   out.clear();
   charSize = 1;
-  int before = rdstate();
-  unsigned short w = readWord();
-  if (rdstate() != before)
-    return StoredString::Failed;
   if (w == NullString)
     return StoredString::Null;
   uint64_t n = w;
   if (w == LongString) {
-    n = readDWord();
-    if (n == SizedString) {
-      charSize = readByte();
-      n = readDWord();
-    }
+    uint64_t size = 1;
+    bool complete = tryFixed<4>(n);
+    if (complete && n == SizedString)
+      complete = tryFixed<1>(size) && tryFixed<4>(n);
+    if (!complete)
+      return StoredString::Failed;
+    charSize = static_cast<unsigned>(size);
   }
-  if (rdstate() != before)
-    return StoredString::Failed;
   if (charSize != 1 && charSize != 2 && charSize != 4) {
     // An element size no reader knows: step over the elements (64-bit: up
     // to 255 * 0xFFFFFFFF bytes), stopping at the end of the data.
@@ -404,32 +428,35 @@ bool ipstream::readCharString(GString &s) {
 
 // Objects -----------------------------------------------------------------------
 
-unsigned long ipstream::readObjectIndex() {
-  unsigned long index = readWord();
+unsigned long ipstream::objectIndex() {
+  unsigned long index = static_cast<unsigned long>(getFixed<2>());
   if (index == LongIndex)
-    index = readDWord();
+    index = static_cast<unsigned long>(getFixed<4>());
   return index;
 }
 
+unsigned long ipstream::readObjectIndex() { return objectIndex(); }
+
 GStreamable *ipstream::find(unsigned long index) {
-  if (index == 0 || index > ReadObjects.size())
-    return nullptr;
-  return ReadObjects[index - 1];
+  ReadEntry *entry = entryOf(ReadObjects, index);
+  return entry ? entry->Object : nullptr;
 }
 
 unsigned long ipstream::registerObject(GStreamable &obj) {
-  ReadObjects.push_back(&obj);
+  ReadObjects.push_back(ReadEntry{&obj, nullptr, nullptr});
   return ReadObjects.size();
 }
 
 void ipstream::forgetReadObjects() {
+  LastClass = nullptr;
   ReadObjects.clear();
   if (ReadObjects.capacity() > 4096)
     ReadObjects.shrink_to_fit();
 }
 
 void ipstream::rollBack(std::size_t mark, bool destroyBuilt) {
-  GStreamable *built = (destroyBuilt && mark < ReadObjects.size()) ? ReadObjects[mark] : nullptr;
+  GStreamable *built =
+      (destroyBuilt && mark < ReadObjects.size()) ? ReadObjects[mark].Object : nullptr;
   if (mark < ReadObjects.size())
     ReadObjects.resize(mark);
   if (built)
@@ -438,12 +465,34 @@ void ipstream::rollBack(std::size_t mark, bool destroyBuilt) {
 
 const GMetaClass *ipstream::find_class(const char *name) { return GMetaClass::FindByName(name); }
 
-const GMetaClass *ipstream::readPrefix() {
-  int prefix = readByte();
-  PSTREAM_CHECK(prefix != OldPrefixByte, OldPrefix_Exception());
-  PSTREAM_CHECK(prefix == PrefixByte, InvalidPStreamPrefix_Exception(tellg()));
-  unsigned charSize;
-  StoredString name = readStoredString(NameBuffer, charSize);
+const GMetaClass *ipstream::readPrefix() { return prefix(); }
+
+const GMetaClass *ipstream::prefix() {
+  int prefixByte = static_cast<int>(getFixed<1>());
+  PSTREAM_CHECK(prefixByte != OldPrefixByte, OldPrefix_Exception());
+  PSTREAM_CHECK(prefixByte == PrefixByte, InvalidPStreamPrefix_Exception(tellg()));
+  uint64_t w;
+  bool complete = tryFixed<2>(w);
+  // The class named just before, compared in place: most records of a
+  // stream repeat the name of the one before.
+  std::size_t n = static_cast<std::size_t>(w);
+  unsigned char recent[SmallString];
+  if (complete && LastClass && n + 1 == LastClassName.size() && n <= SmallString) {
+    if (!getBytes(recent, static_cast<unsigned>(n)))
+      throw UnknownStreamableType_Exception("");
+    if (std::memcmp(recent, LastClassName.data(), n) == 0)
+      return LastClass;
+    NameBuffer.assign(recent, recent + n);
+    return namedClass(StoredString::Read, 1);
+  }
+  unsigned charSize = 1;
+  StoredString name = complete
+                          ? readStoredString(static_cast<unsigned short>(w), NameBuffer, charSize)
+                          : StoredString::Failed;
+  return namedClass(name, charSize);
+}
+
+const GMetaClass *ipstream::namedClass(StoredString name, unsigned charSize) {
   if (name == StoredString::Read && charSize != 1) {
     // A class name stored as wide text: its narrow form names the class.
     std::vector<unsigned short> units = unitsOf(NameBuffer, charSize);
@@ -456,12 +505,20 @@ const GMetaClass *ipstream::readPrefix() {
   PSTREAM_CHECK(good() && name != StoredString::Failed, UnknownStreamableType_Exception(text));
   if (name == StoredString::Null)
     return nullptr;
+  if (LastClass && NameBuffer == LastClassName)
+    return LastClass;
   const GMetaClass *m = find_class(text);
   PSTREAM_CHECK(m, UnknownStreamableType_Exception(text));
+  LastClassName = NameBuffer;
+  LastClass = m;
   return m;
 }
 
 void *ipstream::readData(const GMetaClass *m, GStreamable *obj, const type_info &t) {
+  return data(m, obj, t);
+}
+
+void *ipstream::data(const GMetaClass *m, GStreamable *obj, const type_info &t) {
   DepthGuard depth(*this);
   const bool built = obj == nullptr;
   if (built) {
@@ -476,7 +533,7 @@ void *ipstream::readData(const GMetaClass *m, GStreamable *obj, const type_info 
   try {
     void *cast = obj->cast_to_(t);
     PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
-    registerObject(*obj);
+    ReadObjects.push_back(ReadEntry{obj, &t, cast});
     const GMetaClass *saved = ReadingClass;
     ReadingClass = m;
     try {
@@ -495,45 +552,59 @@ void *ipstream::readData(const GMetaClass *m, GStreamable *obj, const type_info 
   }
 }
 
-void ipstream::readSuffix(const GMetaClass *m) {
-  int suffix = readByte();
-  PSTREAM_CHECK(suffix == SuffixByte, InvalidPStreamSuffix_Exception(tellg(), m));
+void ipstream::readSuffix(const GMetaClass *m) { suffix(m); }
+
+void ipstream::suffix(const GMetaClass *m) {
+  int suffixByte = static_cast<int>(getFixed<1>());
+  PSTREAM_CHECK(suffixByte == SuffixByte, InvalidPStreamSuffix_Exception(tellg(), m));
 }
 
 void ipstream::readStreamable(GStreamable &obj) {
   std::size_t mark = ReadObjects.size();
   try {
-    const GMetaClass *m = readPrefix();
+    const GMetaClass *m = prefix();
     if (m)
-      readData(m, &obj, obj.getTypeInfo_());
-    readSuffix(m);
+      data(m, &obj, obj.getTypeInfo_());
+    suffix(m);
   } catch (...) {
     rollBack(mark, false);
     throw;
   }
 }
 
-void *ipstream::readPointer(const type_info &t) { return readPointerAfterMarker(readByte(), t); }
+void *ipstream::readPointer(const type_info &t) {
+  return pointerAfterMarker(static_cast<int>(getFixed<1>()), t);
+}
+
+int ipstream::readMarker() { return static_cast<int>(getFixed<1>()); }
 
 void *ipstream::readPointerAfterMarker(int marker, const type_info &t) {
+  return pointerAfterMarker(marker, t);
+}
+
+void *ipstream::pointerAfterMarker(int marker, const type_info &t) {
   switch (marker) {
   case NullPointer:
     return nullptr;
   case BackReference: {
-    unsigned long index = readObjectIndex();
-    GStreamable *obj = find(index);
-    PSTREAM_CHECK(obj, InvalidPStreamIndex_Exception(t, index, tellg()));
-    void *cast = obj->cast_to_(t);
-    PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
-    return cast;
+    unsigned long index = objectIndex();
+    ReadEntry *entry = entryOf(ReadObjects, index);
+    PSTREAM_CHECK(entry, InvalidPStreamIndex_Exception(t, index, tellg()));
+    if (entry->Type != &t) {
+      void *cast = entry->Object->cast_to_(t);
+      PSTREAM_CHECK(cast, NotBaseClass_Exception(entry->Object->getTypeInfo_(), t, tellg()));
+      entry->Type = &t;
+      entry->Cast = cast;
+    }
+    return entry->Cast;
   }
   case NewObject: {
-    const GMetaClass *m = readPrefix();
+    const GMetaClass *m = prefix();
     PSTREAM_CHECK(m, UnknownStreamableType_Exception(nullptr));
     std::size_t mark = ReadObjects.size();
-    void *result = readData(m, nullptr, t);
+    void *result = data(m, nullptr, t);
     try {
-      readSuffix(m);
+      suffix(m);
     } catch (...) {
       // The object is complete but its record is damaged: drop it too.
       rollBack(mark, true);
@@ -547,14 +618,15 @@ void *ipstream::readPointerAfterMarker(int marker, const type_info &t) {
 }
 
 void ipstream::registerStaticObjectToRead(GStreamable &obj) {
-  int marker = readByte();
+  int marker = static_cast<int>(getFixed<1>());
   PSTREAM_CHECK(marker == BackReference, InvalidPStreamMarker_Exception(marker, tellg()));
-  unsigned long index = readObjectIndex();
+  unsigned long index = objectIndex();
   // Either the object is there already, or it takes the next index.
-  PSTREAM_CHECK(find(index) == &obj || index == ReadObjects.size() + 1,
+  ReadEntry *entry = entryOf(ReadObjects, index);
+  PSTREAM_CHECK((entry && entry->Object == &obj) || index == ReadObjects.size() + 1,
                 InvalidPStreamIndex_Exception(obj.getTypeInfo_(), index, tellg()));
   if (index == ReadObjects.size() + 1)
-    registerObject(obj);
+    ReadObjects.push_back(ReadEntry{&obj, nullptr, nullptr});
 }
 
 char *ipstream::read_class_name_from_pointer() {

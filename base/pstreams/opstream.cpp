@@ -9,6 +9,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "pstreams/address_index_map.h"
+#include "pstreams/device_window.h"
 #include "pstreams/pstream.h"
 
 #include "object_model/metaclass.h"
@@ -109,6 +110,10 @@ void opstream::putBytes(const unsigned char *bytes, unsigned n) {
     setstate(badbit);
     return;
   }
+  if (vyx::detail::DeviceWindow::put(*device, bytes, n)) {
+    WrittenBytes += n;
+    return;
+  }
   for (unsigned i = 0; i < n; ++i) {
     if (device->writeByte(bytes[i]) < 0) {
       setstate(badbit);
@@ -118,28 +123,32 @@ void opstream::putBytes(const unsigned char *bytes, unsigned n) {
   }
 }
 
-void opstream::putFixed(uint64_t value, unsigned n) {
-  unsigned char bytes[8];
+template <unsigned N> inline void opstream::putFixed(uint64_t value) {
+  unsigned char bytes[N];
   if (need_swap_bytes()) {
-    for (unsigned i = 0; i < n; ++i)
-      bytes[n - 1 - i] = static_cast<unsigned char>(value >> (8 * i));
+    for (unsigned i = 0; i < N; ++i)
+      bytes[N - 1 - i] = static_cast<unsigned char>(value >> (8 * i));
   } else {
-    for (unsigned i = 0; i < n; ++i)
+    for (unsigned i = 0; i < N; ++i)
       bytes[i] = static_cast<unsigned char>(value >> (8 * i));
   }
-  putBytes(bytes, n);
+  GAbstractBufferedIO *device = rdbuf();
+  if (device && vyx::detail::DeviceWindow::put(*device, bytes, N))
+    WrittenBytes += N;
+  else
+    putBytes(bytes, N);
 }
 
-void opstream::writeByte(unsigned char b) { putBytes(&b, 1); }
+void opstream::writeByte(unsigned char b) { putFixed<1>(b); }
 
-void opstream::writeWord(unsigned short w) { putFixed(w, 2); }
+void opstream::writeWord(unsigned short w) { putFixed<2>(w); }
 
 void opstream::writeDWord(unsigned long d) {
   if (!fitsDWord(d)) {
     setstate(badbit);
     return;
   }
-  putFixed(static_cast<uint32_t>(d), 4);
+  putFixed<4>(static_cast<uint32_t>(d));
 }
 
 long opstream::writeBytes(const void *data, long n) {
@@ -204,9 +213,11 @@ void opstream::swap_if_need_and_write(const void *data, unsigned size) {
 
 void opstream::writeCharString(const char *s) { writeCharString(s, s ? std::strlen(s) : 0); }
 
-void opstream::writeCharString(const char *s, std::size_t n) {
+void opstream::writeCharString(const char *s, std::size_t n) { narrowString(s, n); }
+
+void opstream::narrowString(const char *s, std::size_t n) {
   if (!s) {
-    writeWord(NullString);
+    putFixed<2>(NullString);
     return;
   }
   if (n > 0xFFFFFFFFu) {
@@ -214,12 +225,12 @@ void opstream::writeCharString(const char *s, std::size_t n) {
     return;
   }
   if (n < LongString) {
-    writeWord(static_cast<unsigned short>(n));
+    putFixed<2>(n);
   } else {
-    writeWord(LongString);
-    writeDWord(n);
+    putFixed<2>(LongString);
+    putFixed<4>(n);
   }
-  writeBytes(s, static_cast<long>(n));
+  putBytes(reinterpret_cast<const unsigned char *>(s), static_cast<unsigned>(n));
 }
 
 namespace {
@@ -297,37 +308,37 @@ opstream &opstream::operator<<(unsigned short v) {
   return *this;
 }
 opstream &opstream::operator<<(int v) {
-  putFixed(static_cast<uint32_t>(v), 4);
+  putFixed<4>(static_cast<uint32_t>(v));
   return *this;
 }
 opstream &opstream::operator<<(unsigned int v) {
-  putFixed(v, 4);
+  putFixed<4>(v);
   return *this;
 }
 opstream &opstream::operator<<(long v) {
   if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
     setstate(badbit);
   else
-    putFixed(static_cast<uint32_t>(v), 4);
+    putFixed<4>(static_cast<uint32_t>(v));
   return *this;
 }
 opstream &opstream::operator<<(unsigned long v) {
   if (v > 0xFFFFFFFFul)
     setstate(badbit);
   else
-    putFixed(static_cast<uint32_t>(v), 4);
+    putFixed<4>(static_cast<uint32_t>(v));
   return *this;
 }
 opstream &opstream::operator<<(bool v) {
-  putFixed(v ? 1 : 0, 4);
+  putFixed<4>(v ? 1 : 0);
   return *this;
 }
 opstream &opstream::operator<<(float v) {
-  putFixed(std::bit_cast<uint32_t>(v), 4);
+  putFixed<4>(std::bit_cast<uint32_t>(v));
   return *this;
 }
 opstream &opstream::operator<<(double v) {
-  putFixed(std::bit_cast<uint64_t>(v), 8);
+  putFixed<8>(std::bit_cast<uint64_t>(v));
   return *this;
 }
 
@@ -358,12 +369,14 @@ opstream &operator<<(opstream &os, long long v) { return os << static_cast<unsig
 
 // Objects ---------------------------------------------------------------------
 
-void opstream::writeObjectIndex(unsigned long index) {
+void opstream::writeObjectIndex(unsigned long index) { objectIndex(index); }
+
+void opstream::objectIndex(unsigned long index) {
   if (index < LongIndex) {
-    writeWord(static_cast<unsigned short>(index));
+    putFixed<2>(index);
   } else if (index <= 0xFFFFFFFFul) {
-    writeWord(LongIndex);
-    writeDWord(index);
+    putFixed<2>(LongIndex);
+    putFixed<4>(index);
   } else {
     setstate(badbit);
   }
@@ -383,52 +396,64 @@ void opstream::forgetWrittenObjects() {
 }
 
 void opstream::writePrefix(const GStreamable &obj) {
-  writeByte(PrefixByte);
-  writeCharString(obj.shouldWrite() ? obj.getMetaClass().getName() : nullptr);
+  putFixed<1>(PrefixByte);
+  const char *name = obj.shouldWrite() ? obj.getMetaClass().getName() : nullptr;
+  narrowString(name, name ? std::strlen(name) : 0);
 }
 
 void opstream::writeData(GStreamable &obj) {
   if (!obj.shouldWrite())
     return;
-  registerObject(obj);
+  Written->insert(&obj, NextIndex++);
   obj.write(*this);
 }
 
-void opstream::writeSuffix(const GStreamable &) { writeByte(SuffixByte); }
+void opstream::writeSuffix(const GStreamable &) { putFixed<1>(SuffixByte); }
 
-void opstream::writeStreamable(GStreamable &obj) {
-  writePrefix(obj);
-  writeData(obj);
-  writeSuffix(obj);
+void opstream::writeStreamable(GStreamable &obj) { record(obj); }
+
+void opstream::record(GStreamable &obj) {
+  putFixed<1>(PrefixByte);
+  if (obj.shouldWrite()) {
+    const char *name = obj.getMetaClass().getName();
+    narrowString(name, std::strlen(name));
+    Written->insert(&obj, NextIndex++);
+    obj.write(*this);
+  } else {
+    narrowString(nullptr, 0);
+  }
+  putFixed<1>(SuffixByte);
 }
 
-void opstream::writeStreamablePointer(GStreamable *p, bool forceNew) {
+void opstream::writeStreamablePointer(GStreamable *p, bool forceNew) { pointer(p, forceNew); }
+
+void opstream::pointer(GStreamable *p, bool forceNew) {
   if (!p || !p->shouldWrite()) {
-    writeByte(NullPointer);
+    putFixed<1>(NullPointer);
     return;
   }
   if (!forceNew) {
-    if (unsigned long index = find(*p)) {
-      writeByte(BackReference);
-      writeObjectIndex(index);
+    if (uint64_t index = Written->find(p)) {
+      putFixed<1>(BackReference);
+      objectIndex(static_cast<unsigned long>(index));
       return;
     }
   }
   // No reader could build an object of a class without builder.
   if (!p->getMetaClass().getBuilder())
     throw AbstractClass_Exception(&p->getMetaClass());
-  writeByte(NewObject);
-  writeStreamable(*p);
+  putFixed<1>(NewObject);
+  record(*p);
 }
 
-void opstream::writePointer(GStreamable *p) { writeStreamablePointer(p, false); }
+void opstream::writePointer(GStreamable *p) { pointer(p, false); }
 
 void opstream::registerStaticObjectToWrite(GStreamable &obj) {
   unsigned long index = find(obj);
   if (!index)
     index = registerObject(obj);
-  writeByte(BackReference);
-  writeObjectIndex(index);
+  putFixed<1>(BackReference);
+  objectIndex(index);
 }
 
 bool opstream::isObjectWritten(GStreamable *p) { return !p || find(*p) != 0; }

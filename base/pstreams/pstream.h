@@ -59,6 +59,15 @@ namespace vyx::detail {
 class AddressIndexMap;
 } // namespace vyx::detail
 
+/// Marks the private members through which the streams do their work: they
+/// are not exported, so the library's own calls bind to them directly (and
+/// inline) instead of going through the exported symbols.
+#if defined(_WIN32)
+#define VYX_PSTREAM_INTERNAL
+#else
+#define VYX_PSTREAM_INTERNAL __attribute__((visibility("hidden")))
+#endif
+
 /// The common part of all pstreams: the device, the state bits, the
 /// exception mask and the byte order.
 class VYX_BASE_API pstream {
@@ -228,8 +237,13 @@ protected:
   void forgetWrittenObjects();
 
 private:
-  void putBytes(const unsigned char *bytes, unsigned n);
-  void putFixed(uint64_t value, unsigned n);
+  VYX_PSTREAM_INTERNAL void putBytes(const unsigned char *bytes, unsigned n);
+  template <unsigned N> VYX_PSTREAM_INTERNAL void putFixed(uint64_t value);
+  // The work of the operations of the same names.
+  VYX_PSTREAM_INTERNAL void record(GStreamable &obj);
+  VYX_PSTREAM_INTERNAL void objectIndex(unsigned long index);
+  VYX_PSTREAM_INTERNAL void narrowString(const char *s, std::size_t n);
+  VYX_PSTREAM_INTERNAL void pointer(GStreamable *p, bool forceNew);
 
   std::unique_ptr<vyx::detail::AddressIndexMap> Written;
   uint64_t NextIndex = 1;
@@ -347,28 +361,58 @@ protected:
   unsigned long registerObject(GStreamable &obj);
   /// `size` bytes into memory order, reversed when swapping.
   void read_and_swap_if_need(void *data, unsigned size);
-  /// The class to build for a stored name (GMetaClass::FindByName).
+  /// The class to build for a stored name (GMetaClass::FindByName). The
+  /// stream remembers the last answer: records of the class named just
+  /// before do not ask again (until the next seek).
   virtual const GMetaClass *find_class(const char *name);
 
   /// readPointer after its marker byte has been read.
   void *readPointerAfterMarker(int marker, const type_info &t);
+  /// readByte for the library's own streams (not exported).
+  VYX_PSTREAM_INTERNAL int readMarker();
   /// Forgets every object number.
   void forgetReadObjects();
 
 private:
   class DepthGuard;
   enum class StoredString { Null, Failed, Read };
-  bool getBytes(unsigned char *bytes, unsigned n);
-  uint64_t getFixed(unsigned n);
+  VYX_PSTREAM_INTERNAL bool getBytes(unsigned char *bytes, unsigned n);
+  template <unsigned N> VYX_PSTREAM_INTERNAL uint64_t getFixed();
+  /// getFixed that tells whether all N bytes arrived.
+  template <unsigned N> VYX_PSTREAM_INTERNAL bool tryFixed(uint64_t &value);
   /// Reads a stored string's header and its elements (in memory order) into
   /// `out`; `charSize` receives the stored element size.
-  StoredString readStoredString(std::vector<unsigned char> &out, unsigned &charSize);
+  VYX_PSTREAM_INTERNAL StoredString readStoredString(std::vector<unsigned char> &out,
+                                                     unsigned &charSize);
+  /// The same after the first word `w` has been read.
+  VYX_PSTREAM_INTERNAL StoredString readStoredString(unsigned short w,
+                                                     std::vector<unsigned char> &out,
+                                                     unsigned &charSize);
   /// Destroys the object registered at `mark` (index mark + 1), built for a
   /// record that failed, and forgets the numbers from there on.
-  void rollBack(std::size_t mark, bool destroyBuilt);
+  VYX_PSTREAM_INTERNAL void rollBack(std::size_t mark, bool destroyBuilt);
+  // The work of the protected operations of the same names.
+  VYX_PSTREAM_INTERNAL const GMetaClass *prefix();
+  /// The class of a prefix's name read into NameBuffer.
+  VYX_PSTREAM_INTERNAL const GMetaClass *namedClass(StoredString name, unsigned charSize);
+  VYX_PSTREAM_INTERNAL void *data(const GMetaClass *m, GStreamable *obj, const type_info &t);
+  VYX_PSTREAM_INTERNAL void suffix(const GMetaClass *m);
+  VYX_PSTREAM_INTERNAL unsigned long objectIndex();
+  VYX_PSTREAM_INTERNAL void *pointerAfterMarker(int marker, const type_info &t);
 
-  std::vector<GStreamable *> ReadObjects;
+  /// One numbered object, with the last type it was seen as and the
+  /// pointer that cast gave: a back-reference wanting the same type is
+  /// answered without touching the object.
+  struct ReadEntry {
+    GStreamable *Object;
+    const type_info *Type;
+    void *Cast;
+  };
+  std::vector<ReadEntry> ReadObjects;
   std::vector<unsigned char> NameBuffer;
+  /// The last name find_class answered (with its terminator) and its class.
+  std::vector<unsigned char> LastClassName;
+  const GMetaClass *LastClass = nullptr;
   const GMetaClass *ReadingClass = nullptr;
   uint32_t ReadBytes = 0;
   unsigned Depth = 0;

@@ -107,9 +107,10 @@ TEST(BitSetTest, AlgebraUsesTheCommonWords) {
 
   BitSet s(40);
   s += 3;
-  s |= s; // with itself
+  BitSet &alias = s;
+  s |= alias; // with itself
   EXPECT_TRUE(s[3]);
-  s ^= s;
+  s ^= alias;
   EXPECT_TRUE(s.isEmpty());
 }
 
@@ -143,7 +144,8 @@ TEST(BitSetTest, CopiesAreDeep) {
   EXPECT_FALSE(a[8]);
   a = b;
   EXPECT_TRUE(a[8]);
-  a = a;
+  BitSet &same = a;
+  a = same;
   EXPECT_TRUE(a[8]);
 }
 

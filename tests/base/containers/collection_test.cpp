@@ -357,7 +357,8 @@ TEST(StringCollectionTest, CopyAndAssignment) {
   EXPECT_EQ((std::vector<std::string>{"shared"}), Strings(target));
   EXPECT_NE(text, target.at(0));
 
-  target = target; // self-assignment keeps the items
+  GStringCollection &alias = target;
+  target = alias; // self-assignment keeps the items
   EXPECT_EQ((std::vector<std::string>{"shared"}), Strings(target));
 }
 

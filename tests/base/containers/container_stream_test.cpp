@@ -100,7 +100,7 @@ TEST(CollectionStreamTest, HostileCountsAndLimitsAllocateNothing) {
   Bytes bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 4, 0, 1, 1, 0, 'x'};
   GStringCollection c;
   EXPECT_THROW(ReadFrom(bytes, [&](ipstream &is) { c.read(is); }), NonZeroPStreamState_Exception);
-  EXPECT_EQ(1, c.getCount());
+  EXPECT_EQ(0, c.getCount()); // the string read before the failure is freed
 
   // The largest limit is kept as a number without reserving storage.
   Bytes limitOnly{0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 4, 0, 1, 0};
@@ -108,6 +108,20 @@ TEST(CollectionStreamTest, HostileCountsAndLimitsAllocateNothing) {
   ReadFrom(limitOnly, [&](ipstream &is) { d.read(is); });
   EXPECT_EQ(0, d.getCount());
   EXPECT_EQ(0x7FFFFFFF, d.getLimit());
+}
+
+TEST(CollectionStreamTest, HugeStoredDeltaReservesNothing) {
+  // count 2, limit 4, delta 0x2D000000, owns 1, "a", "b", duplicates 0
+  Bytes bytes{2, 0, 4, 0, 0x00, 0xAD, 0, 0, 1, 1, 0, 'a', 1, 0, 'b', 0};
+  GStringCollection c;
+  ReadFrom(bytes, [&](ipstream &is) { c.read(is); });
+  EXPECT_EQ((std::vector<std::string>{"a", "b"}), Strings(c));
+  EXPECT_EQ(0x2D000000, c.getDelta());
+  EXPECT_EQ(4, c.getLimit());
+  c + NewString("c") + NewString("d");
+  EXPECT_EQ(4, c.getLimit());
+  c.insert(NewString("e")); // grows the limit by the delta, not the storage
+  EXPECT_EQ(0x2D000000, c.getLimit());
 }
 
 TEST(CollectionStreamTest, ItemsWithoutDataAreBounded) {
@@ -146,6 +160,14 @@ TEST(CollectionStreamTest, NonOwningCollectionHandsReadItemsToTheCaller) {
   EXPECT_STREQ("a", back.at(0));
   delete[] back.at(0); // the caller's
   back.remove_all();
+
+  // A read that fails frees what it read, owning or not.
+  GStringCollection two(0, 4, 0);
+  two + a + a;
+  Bytes cut = Written([&](opstream &os) { two.write(os); });
+  cut.pop_back();
+  EXPECT_THROW(ReadFrom(cut, [&](ipstream &is) { back.read(is); }), NonZeroPStreamState_Exception);
+  EXPECT_EQ(0, back.getCount());
 }
 
 // Bit sets ----------------------------------------------------------------------

@@ -413,3 +413,43 @@ TEST_F(PStreamObjects, IsObjectWritten) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PStreamObjects, BackReferencesAnswerEveryWantedType) {
+  Node n(3);
+  Node *p = &n;
+  Reader r(Written([&](opstream &os) { os << p << p << p << p; }));
+  Node *first = nullptr;
+  *r >> first;
+  GStreamable *generic = nullptr;
+  *r >> generic;
+  EXPECT_EQ(generic, static_cast<GStreamable *>(first));
+  Stranger *s = nullptr;
+  EXPECT_THROW(*r >> s, NotBaseClass_Exception);
+  Node *again = nullptr;
+  *r >> again;
+  EXPECT_EQ(again, first);
+  delete first;
+}
+
+TEST_F(PStreamObjects, AlternatingClassesAreEachBuilt) {
+  Node a(1), b(2);
+  Chain c;
+  GStreamable *items[] = {&a, &c, &b, &c};
+  Reader r(Written([&](opstream &os) {
+    for (GStreamable *p : items)
+      os << p;
+  }));
+  GStreamable *back[4] = {};
+  for (GStreamable *&p : back)
+    *r >> p;
+  EXPECT_NE(vyx::rtti_cast<Node>(back[0]), nullptr);
+  EXPECT_NE(vyx::rtti_cast<Chain>(back[1]), nullptr);
+  EXPECT_EQ(vyx::rtti_cast<Node>(back[2])->Value, 2);
+  EXPECT_EQ(back[3], back[1]);
+  for (int i = 0; i < 3; ++i)
+    GStreamable::Destroy(back[i]);
+}
+
+} // namespace
