@@ -22,15 +22,13 @@ namespace {
 
 constexpr long ReadChunk = 65536;
 
-uint64_t countObjects(const std::vector<TraceNode> &nodes, std::set<uint64_t> &referenced) {
-  uint64_t count = 0;
+void collectReferences(const std::vector<TraceNode> &nodes, std::set<uint64_t> &referenced) {
   for (const TraceNode &node : nodes) {
     if (node.kind == TraceNode::Object)
-      count += 1 + countObjects(node.children, referenced);
+      collectReferences(node.children, referenced);
     else if (node.kind == TraceNode::Reference)
       referenced.insert(node.number);
   }
-  return count;
 }
 
 /// The bytes of a file, read through a file pstream.
@@ -68,8 +66,9 @@ TraceReport TracePStream(const std::vector<unsigned char> &bytes, const std::str
     report.ErrorOffset = in.position();
   }
   report.Items = in.items();
+  report.Objects = in.numberedObjects();
   std::set<uint64_t> referenced;
-  report.Objects = countObjects(report.Items, referenced);
+  collectReferences(report.Items, referenced);
   for (auto &[number, object] : built) {
     if (builtObjects)
       builtObjects->push_back(object);

@@ -91,7 +91,7 @@ void printNode(std::ostream &out, const TraceNode &node, int depth) {
     for (const TraceNode &child : node.children)
       printNode(out, child, depth + 1);
     // The end line stands at the record's suffix byte.
-    if (!node.incomplete && !node.byValue && node.end > node.offset)
+    if (!node.incomplete && node.end > node.offset)
       line(out, node.end - 1, depth, "end #" + std::to_string(node.number));
     return;
   }

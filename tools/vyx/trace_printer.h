@@ -32,7 +32,7 @@ struct TraceReport {
   std::string File;
   uint64_t Size = 0;
   std::vector<TraceNode> Items;
-  /// Object records met (complete or not).
+  /// Objects the stream numbered (also those read by value inside others).
   uint64_t Objects = 0;
   bool Failed = false;
   std::string Message;

@@ -8,7 +8,9 @@
 //
 // The data of a record is whatever its class reads; the class registry
 // decides how it is read. Every damage is reported by the library reader
-// (an exception); this class only notes where things started and ended.
+// (an exception); this class only notes where things started and ended, and
+// reads the class name of a record from its prefix bytes, checking every
+// length against the end of the data first.
 //
 //===----------------------------------------------------------------------===//
 
@@ -18,7 +20,6 @@
 #include "object_model/metaclass.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace vyx::tool {
 
@@ -28,7 +29,9 @@ constexpr unsigned char BackReference = 1;
 constexpr unsigned char NewObject = 2;
 constexpr unsigned char PrefixByte = 0x7B;
 constexpr uint16_t LongIndex = 0xFFFF;
+constexpr uint16_t NullString = 0xFFFF;
 constexpr uint16_t LongString = 0xFFFE;
+constexpr uint32_t SizedString = 0xFFFFFFFF;
 
 } // namespace
 
@@ -93,12 +96,16 @@ uint64_t TracingIpstream::nextNumber() {
   return n + 1;
 }
 
-void TracingIpstream::openRecord(uint64_t start, const char *name, const GMetaClass *m,
-                                 bool byValue) {
+bool TracingIpstream::openRecord(uint64_t start, uint64_t prefix, bool byValue) {
+  std::string name;
+  uint64_t end = 0;
+  if (prefix >= Size || Data[prefix] != PrefixByte || !nameAt(prefix + 1, name, end))
+    return false;
+  const GMetaClass *m = ipstream::find_class(name.c_str());
   TraceNode node;
   node.kind = TraceNode::Object;
   node.offset = start;
-  node.className = name ? name : "";
+  node.className = name;
   node.number = nextNumber();
   node.byValue = byValue;
   node.unknownClass = m == nullptr;
@@ -107,7 +114,9 @@ void TracingIpstream::openRecord(uint64_t start, const char *name, const GMetaCl
   std::vector<TraceNode> &nodes = current();
   nodes.push_back(std::move(node));
   OpenPath.push_back(nodes.size() - 1);
-  Mark = position();
+  // The prefix is the record's frame, not its data.
+  Mark = end;
+  return true;
 }
 
 void TracingIpstream::closeTo(std::size_t depth, uint64_t end, bool failed) {
@@ -120,18 +129,52 @@ void TracingIpstream::closeTo(std::size_t depth, uint64_t end, bool failed) {
   }
 }
 
+uint64_t TracingIpstream::numberAt(uint64_t offset, unsigned n) const {
+  if (offset > Size || Size - offset < n)
+    return 0;
+  uint64_t value = 0;
+  for (unsigned i = 0; i < n; ++i) {
+    unsigned char b = Data[offset + (need_swap_bytes() ? i : n - 1 - i)];
+    value = (value << 8) | b;
+  }
+  return value;
+}
+
 uint64_t TracingIpstream::indexAt(uint64_t offset) const {
-  auto word = [&](uint64_t at) -> uint64_t {
-    if (at + 2 > Size)
-      return 0;
-    return need_swap_bytes() ? (uint64_t(Data[at]) << 8) | Data[at + 1]
-                             : Data[at] | (uint64_t(Data[at + 1]) << 8);
-  };
-  uint64_t index = word(offset);
-  if (index != LongIndex)
-    return index;
-  uint64_t low = word(offset + 2), high = word(offset + 4);
-  return need_swap_bytes() ? (low << 16) | high : low | (high << 16);
+  uint64_t index = numberAt(offset, 2);
+  return index == LongIndex ? numberAt(offset + 2, 4) : index;
+}
+
+// A stored string, as the prefix of a record holds the class name:
+//   word n (n < 0xFFFE) | word 0xFFFE, dword n | word 0xFFFE, dword
+//   0xFFFFFFFF, byte c, dword n; then n elements of c bytes. 0xFFFF: null.
+bool TracingIpstream::nameAt(uint64_t offset, std::string &name, uint64_t &end) const {
+  if (offset + 2 > Size)
+    return false;
+  uint64_t n = numberAt(offset, 2);
+  uint64_t at = offset + 2;
+  unsigned charSize = 1;
+  if (n == NullString)
+    return false;
+  if (n == LongString) {
+    n = numberAt(at, 4);
+    at += 4;
+    if (n == SizedString) {
+      charSize = at < Size ? Data[at] : 0;
+      n = numberAt(at + 1, 4);
+      at += 5;
+    }
+  }
+  if (at > Size || (charSize != 1 && charSize != 2 && charSize != 4) || n > (Size - at) / charSize)
+    return false;
+  name.clear();
+  for (uint64_t i = 0; i < n; ++i) {
+    // Wide names keep their ASCII characters; anything else shows as '?'.
+    uint64_t unit = numberAt(at + i * charSize, charSize);
+    name += charSize == 1 || unit < 0x80 ? static_cast<char>(unit) : '?';
+  }
+  end = at + n * charSize;
+  return true;
 }
 
 void TracingIpstream::addMarker(TraceNode::Kind kind, uint64_t at) {
@@ -142,14 +185,13 @@ void TracingIpstream::addMarker(TraceNode::Kind kind, uint64_t at) {
   Mark = position();
 }
 
-template <class Read> auto TracingIpstream::tracedRecord(uint64_t at, bool byValue, Read read) {
+template <class Read>
+auto TracingIpstream::tracedRecord(uint64_t at, uint64_t prefix, bool byValue, Read read) {
   std::size_t depth = OpenPath.size();
-  PendingRecord = static_cast<int64_t>(at);
-  PendingByValue = byValue;
+  bool opened = openRecord(at, prefix, byValue);
   try {
     auto result = read();
-    PendingRecord = -1;
-    if (OpenPath.size() > depth) {
+    if (opened) {
       // The last byte read was the suffix: everything before it is data.
       flushData(position() - 1);
       closeTo(depth, position(), false);
@@ -157,32 +199,10 @@ template <class Read> auto TracingIpstream::tracedRecord(uint64_t at, bool byVal
     Mark = position();
     return result;
   } catch (...) {
-    PendingRecord = -1;
     closeData();
     closeTo(depth, position(), true);
     throw;
   }
-}
-
-const GMetaClass *TracingIpstream::find_class(const char *name) {
-  const GMetaClass *m = ipstream::find_class(name);
-  if (PendingRecord >= 0) {
-    uint64_t start = static_cast<uint64_t>(PendingRecord);
-    PendingRecord = -1;
-    openRecord(start, name, m, PendingByValue);
-    return m;
-  }
-  // A record that a class reads by value: its prefix ('{', the length and
-  // the name) was just read. A metaclass read as a value also names a
-  // class, but has no '{' in front of it.
-  std::size_t n = std::strlen(name);
-  uint64_t prefix = 1 + (n < LongString ? 2 : 6) + n;
-  uint64_t here = position();
-  if (here >= prefix && here - prefix >= Mark && Data[here - prefix] == PrefixByte) {
-    flushData(here - prefix);
-    openRecord(here - prefix, name, m, true);
-  }
-  return m;
 }
 
 void *TracingIpstream::readPointer(const type_info &t) {
@@ -216,18 +236,17 @@ void *TracingIpstream::readPointer(const type_info &t) {
     return p;
   }
   if (marker == NewObject)
-    return tracedRecord(at, false, [&] { return readPointerAfterMarker(marker, t); });
+    return tracedRecord(at, at + 1, false, [&] { return readPointerAfterMarker(marker, t); });
   return readPointerAfterMarker(marker, t);
 }
 
 GStreamable *TracingIpstream::readRecordByValue() {
   flushData(position());
   uint64_t at = position();
-  return tracedRecord(at, true, [&]() -> GStreamable * {
+  return tracedRecord(at, at, true, [&]() -> GStreamable * {
     const GMetaClass *m = readPrefix();
     if (!m) {
       // Written as absent: no object, no number.
-      PendingRecord = -1;
       readSuffix(nullptr);
       addMarker(TraceNode::Absent, at);
       return nullptr;

@@ -7,11 +7,13 @@
 // and between them the bytes each class read for its own fields. Records
 // nest as the objects nest.
 //
-// The stream sees pointers (readPointer) and class names (find_class), the
-// two virtual hooks of ipstream; the reads of single values are not virtual,
-// so the bytes a class reads are recorded as runs between those events.
-// Objects that a class reads by value (readStreamable) appear where their
-// class name is read and stay open until the enclosing object ends.
+// The stream sees every pointer through readPointer, the virtual hook of
+// ipstream that classes read their pointers through; it takes the class
+// name of a record from the bytes of its prefix. The reads of single values
+// are not virtual, so the bytes a class reads are recorded as runs between
+// pointers; so are the records that a class reads by value (readStreamable)
+// inside its own data. Top-level records written by value are traced as
+// objects.
 //
 //===----------------------------------------------------------------------===//
 #ifndef VYX_TOOLS_TRACING_IPSTREAM_H
@@ -43,7 +45,7 @@ struct TraceNode {
   std::string realClass;
   /// Object: its number; reference: the number it refers to. 0: none.
   uint64_t number = 0;
-  /// Object: read by value (readStreamable), not through a pointer.
+  /// Object: a top-level record written by value, not through a pointer.
   bool byValue = false;
   /// Object: the class is not registered.
   bool unknownClass = false;
@@ -79,11 +81,10 @@ public:
 
   /// The items read so far.
   const std::vector<TraceNode> &items() const { return Roots; }
+  /// The objects the stream numbered so far.
+  uint64_t numberedObjects() { return nextNumber() - 1; }
 
   void *readPointer(const type_info &t) override;
-
-protected:
-  const GMetaClass *find_class(const char *name) override;
 
 private:
   /// The node new events go into (the innermost open object, or the roots).
@@ -96,13 +97,22 @@ private:
   /// Closes the objects opened since `depth` objects were open, ending at
   /// `end`.
   void closeTo(std::size_t depth, uint64_t end, bool failed);
-  /// Opens an object record that starts at `start`.
-  void openRecord(uint64_t start, const char *name, const GMetaClass *m, bool byValue);
+  /// Opens the node of the object record that starts at `start` and whose
+  /// prefix ('{' and the class name) is at `prefix`. False, with nothing
+  /// opened, when the bytes there hold no prefix with a name (the library
+  /// reader then tells what is wrong, or reads an absent object).
+  bool openRecord(uint64_t start, uint64_t prefix, bool byValue);
+  /// The stored string at `offset`: its text (narrow form) and the offset
+  /// after it. False for a null string or one that runs past the data.
+  bool nameAt(uint64_t offset, std::string &name, uint64_t &end) const;
+  /// The `n`-byte number stored at `offset` in the stream's byte order.
+  uint64_t numberAt(uint64_t offset, unsigned n) const;
   /// Adds a node without contents (null, absent) at `at`.
   void addMarker(TraceNode::Kind kind, uint64_t at);
-  /// Runs `read`, which reads the object record starting at `at`, and
-  /// closes the record's node when it ends or fails.
-  template <class Read> auto tracedRecord(uint64_t at, bool byValue, Read read);
+  /// Runs `read`, which reads the object record starting at `at` (its
+  /// prefix at `prefix`), and closes the record's node when it ends or
+  /// fails.
+  template <class Read> auto tracedRecord(uint64_t at, uint64_t prefix, bool byValue, Read read);
   /// Reads an object record written by value at the top level.
   GStreamable *readRecordByValue();
   /// The object index stored at `offset` (word, or 0xFFFF and a dword).
@@ -122,11 +132,6 @@ private:
   /// Paths of indices from the roots to the open objects.
   std::vector<std::size_t> OpenPath;
   uint64_t Mark = 0;
-  /// The offset of the pointer marker whose record is being read, or -1
-  /// when no pointer record is expected.
-  int64_t PendingRecord = -1;
-  /// The expected record is written by value.
-  bool PendingByValue = false;
   uint64_t KnownCount = 0;
 };
 
