@@ -13,10 +13,6 @@ constexpr long BufferSize = 4096;
 /// is installed while the application starts.
 RedirectionFile *Installed = nullptr;
 
-/// GFile::redirect asks the file pstreams for the redirection.
-[[maybe_unused]] const vyx::FileRedirector PreviousRedirector =
-    vyx::SetFileRedirector(&fpbase::RedirectedName);
-
 struct Modes {
   GIO::IOOpenMode Open;
   GFileIO::IOCreateMode Create;
@@ -139,6 +135,11 @@ void fpbase::SetRedirectionFile(const char *file) {
 void fpbase::SetRedirectionFile(RedirectionFile *file) {
   RedirectionFile *old = Installed;
   Installed = file;
+  // GFile::redirect asks the file pstreams while a redirection file is
+  // installed; a redirection someone else put there stays when it goes.
+  vyx::FileRedirector previous = vyx::SetFileRedirector(file ? &RedirectedName : nullptr);
+  if (!file && previous != &RedirectedName)
+    vyx::SetFileRedirector(previous);
   if (old != file)
     delete old;
 }
