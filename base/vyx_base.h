@@ -52,11 +52,16 @@
 #include "containers/tgcollection.h"
 #include "containers/tgvector.h"
 
+#include "pstreams/file_pstream.h"
 #include "pstreams/memory_pstream.h"
 #include "pstreams/pstream.h"
 #include "pstreams/streamable.h"
 
+#include "config/initialization_file.h"
+#include "config/text_file.h"
 #include "config/units.h"
+
+#include "resources/redirection.h"
 
 #include "io/bit_io.h"
 #include "io/buffered_io.h"

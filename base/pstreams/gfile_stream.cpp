@@ -19,7 +19,7 @@
 #include "io/file_system.h"
 #include "io/gfile.h"
 #include "pstreams/pstream.h"
-#include "pstreams/pstream_check.h"
+#include "pstreams/pstream_check_impl.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -463,7 +463,11 @@ void ipstream::rollBack(std::size_t mark, bool destroyBuilt) {
     built->destroyThis();
 }
 
-const GMetaClass *ipstream::find_class(const char *name) { return GMetaClass::FindByName(name); }
+const GMetaClass *ipstream::find_class(const char *name) {
+  RegistryAnswer = GMetaClass::FindByName(name);
+  RegistryAsked = true;
+  return RegistryAnswer;
+}
 
 const GMetaClass *ipstream::readPrefix() { return prefix(); }
 
@@ -507,10 +511,17 @@ const GMetaClass *ipstream::namedClass(StoredString name, unsigned charSize) {
     return nullptr;
   if (LastClass && NameBuffer == LastClassName)
     return LastClass;
+  RegistryAsked = false;
   const GMetaClass *m = find_class(text);
   PSTREAM_CHECK(m, UnknownStreamableType_Exception(text));
-  LastClassName = NameBuffer;
-  LastClass = m;
+  // Only the registry's own answers are remembered: a stream class that
+  // finds classes its own way is asked again for every record.
+  if (RegistryAsked && m == RegistryAnswer) {
+    LastClassName = NameBuffer;
+    LastClass = m;
+  } else {
+    LastClass = nullptr;
+  }
   return m;
 }
 

@@ -362,8 +362,9 @@ protected:
   /// `size` bytes into memory order, reversed when swapping.
   void read_and_swap_if_need(void *data, unsigned size);
   /// The class to build for a stored name (GMetaClass::FindByName). The
-  /// stream remembers the last answer: records of the class named just
-  /// before do not ask again (until the next seek).
+  /// stream remembers the registry's last answer: records of the class named
+  /// just before do not look it up again (until the next seek). An override
+  /// that answers by other means is called for every record.
   virtual const GMetaClass *find_class(const char *name);
 
   /// readPointer after its marker byte has been read.
@@ -413,6 +414,9 @@ private:
   /// The last name find_class answered (with its terminator) and its class.
   std::vector<unsigned char> LastClassName;
   const GMetaClass *LastClass = nullptr;
+  /// Set by the base find_class: the answer came from the class registry.
+  bool RegistryAsked = false;
+  const GMetaClass *RegistryAnswer = nullptr;
   const GMetaClass *ReadingClass = nullptr;
   uint32_t ReadBytes = 0;
   unsigned Depth = 0;

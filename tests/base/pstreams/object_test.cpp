@@ -453,3 +453,33 @@ TEST_F(PStreamObjects, AlternatingClassesAreEachBuilt) {
 }
 
 } // namespace
+
+namespace {
+
+/// Finds classes its own way: every stored name maps to Node.
+class RenamingIpstream : public impstream {
+public:
+  RenamingIpstream(void *block, long size) : impstream(block, size) {}
+  int Calls = 0;
+
+protected:
+  const GMetaClass *find_class(const char *) override {
+    ++Calls;
+    return &Node::metaclass_;
+  }
+};
+
+TEST_F(PStreamObjects, AnOverriddenFindClassIsAskedForEveryRecord) {
+  Bytes bytes = Concat({Bytes{2}, NodeRecord(1, "OldNode"), Bytes{2}, NodeRecord(2, "OldNode")});
+  RenamingIpstream is(bytes.data(), long(bytes.size()));
+  Node *x = nullptr, *y = nullptr;
+  is >> x >> y;
+  ASSERT_NE(x, nullptr);
+  ASSERT_NE(y, nullptr);
+  EXPECT_EQ(y->Value, 2);
+  EXPECT_EQ(is.Calls, 2);
+  delete x;
+  delete y;
+}
+
+} // namespace
