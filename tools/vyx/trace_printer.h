@@ -1,0 +1,49 @@
+//===- trace_printer.h - Text and JSON forms of a pstream trace -*- C++ -*-===//
+//
+// The text form lists one line per item, indented by nesting:
+//
+//          0  object #1 VyxDemoScene
+//         19    data  05 00 53 63 65 6e 65                 |..Scene|
+//         26    object #2 VyxDemoShapeList
+//        ...
+//        209    end #2
+//        211    ref #4 -> VyxDemoShape
+//        214    null
+//   error at offset 230: <message>
+//
+// The JSON form is one object: {"file", "size", "items": [...], "objects",
+// "error": null or {"message", "offset"}}, each item {"kind", "offset", ...}.
+//
+//===----------------------------------------------------------------------===//
+#ifndef VYX_TOOLS_TRACE_PRINTER_H
+#define VYX_TOOLS_TRACE_PRINTER_H
+
+#include "tracing_ipstream.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace vyx::tool {
+
+/// What a dump found in a pstream.
+struct TraceReport {
+  std::string File;
+  uint64_t Size = 0;
+  std::vector<TraceNode> Items;
+  /// Objects the stream numbered (also those read by value inside others).
+  uint64_t Objects = 0;
+  bool Failed = false;
+  std::string Message;
+  uint64_t ErrorOffset = 0;
+};
+
+void PrintTraceText(std::ostream &out, const TraceReport &report);
+void PrintTraceJson(std::ostream &out, const TraceReport &report);
+/// `text` as a JSON string literal (bytes outside printable ASCII escaped).
+std::string JsonString(const std::string &text);
+
+} // namespace vyx::tool
+
+#endif // VYX_TOOLS_TRACE_PRINTER_H
