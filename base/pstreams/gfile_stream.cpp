@@ -19,6 +19,7 @@
 #include "io/file_system.h"
 #include "io/gfile.h"
 #include "pstreams/pstream.h"
+#include "pstreams/pstream_check.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -64,8 +65,7 @@ opstream &operator<<(opstream &os, const GFile &file) {
 
 ipstream &operator>>(ipstream &is, GFile &file) {
   is.readByte();
-  if (!is.good())
-    throw GFileReadError_Exception();
+  PSTREAM_CHECK(is.good(), GFileReadError_Exception());
   StreamTokens tokens(is);
   file = vyx::DecodePathTokens(tokens);
   return is;

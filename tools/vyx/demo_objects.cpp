@@ -79,7 +79,7 @@ void VyxDemoScene::read(ipstream &is) {
 }
 
 VyxDemoScene *MakeDemoScene() {
-  struct ShapeSpec {
+  struct ShapeRow {
     const char *Name;
     GPoint Anchor;
     GRect Bounds;
@@ -88,7 +88,7 @@ VyxDemoScene *MakeDemoScene() {
   // Links point at the shape itself or at shapes before it in the list, so
   // they are written as back-references and every shape read belongs to the
   // list, also when reading stops half way.
-  static const ShapeSpec specs[] = {
+  static const ShapeRow rows[] = {
       {"ridge", {120, 40}, {100, 20, 260, 90}, -1},
       {"valley", {300, 220}, {180, 160, 420, 300}, 0},
       {"lake", {330, 250}, {290, 230, 370, 280}, 1},
@@ -101,12 +101,12 @@ VyxDemoScene *MakeDemoScene() {
   scene->Source = "..\\terrain\\alps.ter";
   scene->Frame = GRect(0, 0, 639, 479);
   scene->Shapes = new VyxDemoShapeList;
-  for (const ShapeSpec &spec : specs)
-    scene->Shapes->insert(new VyxDemoShape(spec.Name, spec.Anchor, spec.Bounds));
+  for (const ShapeRow &row : rows)
+    scene->Shapes->insert(new VyxDemoShape(row.Name, row.Anchor, row.Bounds));
   long n = scene->Shapes->getCount();
   for (long i = 0; i < n; ++i)
-    if (specs[i].Link >= 0)
-      scene->Shapes->at(i)->Link = scene->Shapes->at(specs[i].Link);
+    if (rows[i].Link >= 0)
+      scene->Shapes->at(i)->Link = scene->Shapes->at(rows[i].Link);
   scene->Focus = scene->Shapes->at(2);
   for (const char *tag : {"water", "rock", "snow"}) {
     char *copy = new char[std::strlen(tag) + 1];
