@@ -1,9 +1,2 @@
-# zlib is the peer of the compressed pstreams: a benchmark-only dependency
-# (Debian: zlib1g-dev). Without it this benchmark is left out of the build.
-find_package(ZLIB QUIET)
-if(ZLIB_FOUND)
-  target_link_libraries(bench_${name} PRIVATE ZLIB::ZLIB)
-else()
-  message(STATUS "zlib not found: bench_${name} is not built")
-  set_target_properties(bench_${name} PROPERTIES EXCLUDE_FROM_ALL TRUE)
-endif()
+# zlib is the peer here too: the same benchmark-only link as the Flate device's.
+include(${CMAKE_CURRENT_LIST_DIR}/flate_bench.cmake)
