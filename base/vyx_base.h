@@ -52,6 +52,7 @@
 #include "containers/tgcollection.h"
 #include "containers/tgvector.h"
 
+#include "pstreams/compressed_pstream.h"
 #include "pstreams/file_pstream.h"
 #include "pstreams/memory_pstream.h"
 #include "pstreams/pstream.h"
