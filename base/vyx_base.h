@@ -28,10 +28,10 @@
 #include "strings/text_buffer.h"
 #include "strings/text_conversion.h"
 
-#include "object_model/exceptions.h"
 #include "object_model/callbacks.h"
 #include "object_model/class_dictionary.h"
 #include "object_model/class_id.h"
+#include "object_model/exceptions.h"
 #include "object_model/gobject.h"
 #include "object_model/locks.h"
 #include "object_model/log.h"

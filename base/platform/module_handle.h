@@ -45,8 +45,7 @@ extern VYX_BASE_API HINSTANCE BaseModuleHandle;
 /// size-1 characters followed by a NUL. Returns the number of characters
 /// copied, 0 when the module or the text does not exist or the buffer has no
 /// room (a buffer of size >= 1 is then set to "").
-VYX_BASE_API unsigned LoadNumberedText(HINSTANCE module, unsigned id, char *buffer,
-                                       unsigned size);
+VYX_BASE_API unsigned LoadNumberedText(HINSTANCE module, unsigned id, char *buffer, unsigned size);
 
 /// The text itself, or null when absent.
 VYX_BASE_API const char *FindNumberedText(HINSTANCE module, unsigned id);
