@@ -454,9 +454,13 @@ unsigned short *ipstream::readWideString() {
 
 bool ipstream::readCharString(GString &s) {
   VYX_IF_TRACED return tracedCharString(s);
+  unsigned charSize;
+  return charStringOf(s, charSize);
+}
+
+bool ipstream::charStringOf(GString &s, unsigned &charSize) {
   s.empty();
   std::vector<unsigned char> raw;
-  unsigned charSize;
   if (readStoredString(raw, charSize) != StoredString::Read)
     return false;
   if (charSize == 1) {

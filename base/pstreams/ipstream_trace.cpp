@@ -171,7 +171,7 @@ bool ipstream::tracedCharString(GString &s) {
   bool read;
   {
     TraceSuspension quiet(*this);
-    read = readCharString(s);
+    read = charStringOf(s, v.ElementSize);
     v.Complete = quiet.complete();
   }
   if (read) {

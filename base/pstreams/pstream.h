@@ -400,6 +400,8 @@ private:
   VYX_PSTREAM_INTERNAL void skipRaw(long n);
   /// baseReadString; `charSize` receives the stored element size.
   VYX_PSTREAM_INTERNAL void *stringOf(unsigned size, unsigned &charSize);
+  /// readCharString(GString &), likewise.
+  VYX_PSTREAM_INTERNAL bool charStringOf(GString &s, unsigned &charSize);
   /// getFixed that tells whether all N bytes arrived.
   template <unsigned N> VYX_PSTREAM_INTERNAL bool tryFixed(uint64_t &value);
   /// Reads a stored string's header and its elements (in memory order) into

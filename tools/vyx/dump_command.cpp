@@ -13,9 +13,9 @@ const CommandInfo DumpCommand = {
     "dump", "vyx dump FILE [--json]",
     "Reads the objects of a pstream file through the class registry and prints\n"
     "what it reads: for every item its offset, for every object its class, its\n"
-    "number and the bytes its class reads, for every back-reference the number it\n"
-    "refers to, nested as the objects nest. A damaged file is printed up to the\n"
-    "damage, followed by the error and its offset (exit code 1).\n\n"
+    "number and every value its class reads (typed), for every back-reference\n"
+    "the number it refers to, nested as the objects nest. A damaged file is\n"
+    "printed up to the damage, followed by the error and its offset (exit code 1).\n\n"
     "  --json   one JSON object instead of text\n"};
 
 namespace {
@@ -64,6 +64,8 @@ TraceReport TracePStream(const std::vector<unsigned char> &bytes, const std::str
     report.Failed = true;
     report.Message = MessageOf(std::current_exception());
     report.ErrorOffset = in.position();
+    if (report.ErrorOffset >= bytes.size())
+      report.Message += " (the data ends inside an item)";
   }
   report.Items = in.items();
   report.Objects = in.numberedObjects();

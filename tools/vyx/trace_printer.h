@@ -3,16 +3,23 @@
 // The text form lists one line per item, indented by nesting:
 //
 //          0  object #1 VyxDemoScene
-//         19    data  05 00 53 63 65 6e 65                 |..Scene|
-//         26    object #2 VyxDemoShapeList
+//         19    string "Scene"
+//         26    double 2.5
+//         34    object #2 VyxDemoShapeList
 //        ...
 //        209    end #2
 //        211    ref #4 -> VyxDemoShape
 //        214    null
 //   error at offset 230: <message>
 //
+// Values show their type and value: byte, char, word, short, dword, int,
+// bool, float, double, uint64, int64, scaled float/double (with the stored
+// value), compat dword, string, wide string, bytes, elements, skipped,
+// class. Data lines show bytes read that were no value (hex and ASCII).
+//
 // The JSON form is one object: {"file", "size", "items": [...], "objects",
-// "error": null or {"message", "offset"}}, each item {"kind", "offset", ...}.
+// "error": null or {"message", "offset"}}, each item {"kind", "offset", ...}
+// with kind object, reference, null, absent, value or data.
 //
 //===----------------------------------------------------------------------===//
 #ifndef VYX_TOOLS_TRACE_PRINTER_H
@@ -41,7 +48,8 @@ struct TraceReport {
 
 void PrintTraceText(std::ostream &out, const TraceReport &report);
 void PrintTraceJson(std::ostream &out, const TraceReport &report);
-/// `text` as a JSON string literal (bytes outside printable ASCII escaped).
+/// `text` as a JSON string literal: UTF-8 sequences as they are, control
+/// characters and bytes that are not UTF-8 escaped as \u00XX.
 std::string JsonString(const std::string &text);
 
 } // namespace vyx::tool
