@@ -2,6 +2,7 @@
 
 #include "platform/file_handle.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -158,9 +159,29 @@ bool ResizeDescriptor(int fd, int64_t size) {
   return rc == 0;
 }
 
-void CloseDescriptor(int fd) {
-  if (fd >= 0)
-    ::close(fd);
+namespace {
+
+std::atomic<unsigned> FailingCloses{0};
+
+} // namespace
+
+bool CloseDescriptor(int fd) {
+  if (fd < 0)
+    return true;
+  bool closed = ::close(fd) == 0;
+  unsigned failing = FailingCloses.load(std::memory_order_relaxed);
+  while (failing > 0 &&
+         !FailingCloses.compare_exchange_weak(failing, failing - 1, std::memory_order_relaxed)) {
+  }
+  if (failing > 0) {
+    errno = EIO;
+    closed = false;
+  }
+  return closed;
+}
+
+void FailNextClosesForTesting(unsigned count) {
+  FailingCloses.store(count, std::memory_order_relaxed);
 }
 
 } // namespace vyx
