@@ -180,6 +180,14 @@ bool CloseDescriptor(int fd) {
   return closed;
 }
 
+bool DescriptorsShareFile(int a, int b) {
+  struct stat first, second;
+  return a >= 0 && b >= 0 && ::fstat(a, &first) == 0 && ::fstat(b, &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool DescriptorIsTerminal(int fd) { return fd >= 0 && ::isatty(fd) == 1; }
+
 void FailNextClosesForTesting(unsigned count) {
   FailingCloses.store(count, std::memory_order_relaxed);
 }

@@ -77,6 +77,12 @@ VYX_BASE_API bool ResizeDescriptor(int fd, int64_t size);
 /// is released in any case. Nothing to close (fd < 0) is no failure.
 VYX_BASE_API bool CloseDescriptor(int fd);
 
+/// Both descriptors are open on the same file (also through other names).
+VYX_BASE_API bool DescriptorsShareFile(int a, int b);
+
+/// The descriptor is a terminal (for programs that show progress there).
+VYX_BASE_API bool DescriptorIsTerminal(int fd);
+
 /// For tests: the next `count` closes report failure (EIO) after closing
 /// their descriptors as usual, as a network file system does when a
 /// deferred write fails.

@@ -343,7 +343,10 @@ std::string JsonString(const std::string &text) {
 }
 
 void PrintTraceText(std::ostream &out, const TraceReport &report) {
-  out << report.File << ": " << report.Size << " bytes\n";
+  out << report.File << ": " << report.Size << " bytes";
+  if (report.Compressed)
+    out << " (compressed pstream of " << report.StoredSize << " bytes)";
+  out << "\n";
   for (const TraceNode &node : report.Items)
     printNode(out, node, 0);
   if (report.Failed)
@@ -353,7 +356,10 @@ void PrintTraceText(std::ostream &out, const TraceReport &report) {
 }
 
 void PrintTraceJson(std::ostream &out, const TraceReport &report) {
-  out << "{\"file\":" << JsonString(report.File) << ",\"size\":" << report.Size << ",\"items\":[";
+  out << "{\"file\":" << JsonString(report.File) << ",\"size\":" << report.Size
+      << ",\"compressedSize\":"
+      << (report.Compressed ? std::to_string(report.StoredSize) : std::string("null"))
+      << ",\"items\":[";
   for (std::size_t i = 0; i < report.Items.size(); ++i) {
     if (i)
       out << ",";

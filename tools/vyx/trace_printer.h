@@ -17,9 +17,13 @@
 // value), compat dword, string, wide string, bytes, elements, skipped,
 // class. Data lines show bytes read that were no value (hex and ASCII).
 //
-// The JSON form is one object: {"file", "size", "items": [...], "objects",
-// "error": null or {"message", "offset"}}, each item {"kind", "offset", ...}
-// with kind object, reference, null, absent, value or data.
+// A compressed pstream file shows the offsets of its decoded bytes; its
+// first line tells both sizes.
+//
+// The JSON form is one object: {"file", "size", "compressedSize" (null for
+// a plain file), "items": [...], "objects", "error": null or {"message",
+// "offset"}}, each item {"kind", "offset", ...} with kind object, reference,
+// null, absent, value or data.
 //
 //===----------------------------------------------------------------------===//
 #ifndef VYX_TOOLS_TRACE_PRINTER_H
@@ -37,7 +41,11 @@ namespace vyx::tool {
 /// What a dump found in a pstream.
 struct TraceReport {
   std::string File;
+  /// Bytes of the pstream (decoded, for a compressed file).
   uint64_t Size = 0;
+  /// A compressed pstream file, and its stored size.
+  bool Compressed = false;
+  uint64_t StoredSize = 0;
   std::vector<TraceNode> Items;
   /// Objects the stream numbered (also those read by value inside others).
   uint64_t Objects = 0;

@@ -140,4 +140,26 @@ TEST(FileHandle, AnInjectedCloseFailureStillReleasesTheDescriptor) {
   EXPECT_TRUE(vyx::CloseDescriptor(again));
 }
 
+TEST(FileHandle, TwoNamesOfOneFileShareIt) {
+  Scratch dir;
+  std::string name = dir.Path + "/f", other = dir.Path + "/g", link = dir.Path + "/l";
+  int a = vyx::OpenFileDescriptor(name.c_str(), vyx::FileAccessWrite, vyx::FileCreation::CreateNew,
+                                  vyx::FileShareRead);
+  int b = vyx::OpenFileDescriptor(other.c_str(), vyx::FileAccessWrite,
+                                  vyx::FileCreation::CreateNew, vyx::FileShareRead);
+  ASSERT_EQ(symlink(name.c_str(), link.c_str()), 0);
+  int c = vyx::OpenFileDescriptor(link.c_str(), vyx::FileAccessRead,
+                                  vyx::FileCreation::OpenExisting, vyx::FileShareRead);
+  ASSERT_GE(a, 0);
+  ASSERT_GE(b, 0);
+  ASSERT_GE(c, 0);
+  EXPECT_TRUE(vyx::DescriptorsShareFile(a, c));
+  EXPECT_FALSE(vyx::DescriptorsShareFile(a, b));
+  EXPECT_FALSE(vyx::DescriptorsShareFile(a, -1));
+  EXPECT_FALSE(vyx::DescriptorIsTerminal(a));
+  EXPECT_FALSE(vyx::DescriptorIsTerminal(-1));
+  for (int fd : {a, b, c})
+    vyx::CloseDescriptor(fd);
+}
+
 } // namespace

@@ -100,7 +100,8 @@ TEST_F(Trace, TheTextAndJsonFormsOfASmallFile) {
            "\",\"size\":" + std::to_string(size) + ",\"value\":" + shown + "}";
   };
   EXPECT_EQ(json.str(),
-            "{\"file\":\"small.vyx\",\"size\":53,\"items\":[{\"kind\":\"object\",\"offset\":0,"
+            "{\"file\":\"small.vyx\",\"size\":53,\"compressedSize\":null,\"items\":[{\"kind\":"
+            "\"object\",\"offset\":0,"
             "\"end\":50,\"class\":\"VyxDemoShape\",\"number\":1,\"byValue\":false,"
             "\"unknownClass\":false,\"incomplete\":false,\"items\":[" +
                 value(16, "byte", 1, "1") + "," +
@@ -287,6 +288,30 @@ TEST_F(Trace, RecordsByValueAndAbsentObjectsAtTheTop) {
   EXPECT_EQ(report.Items[1].kind, TraceNode::Absent);
 }
 
+TEST_F(Trace, ItemsThatShareObjectsAreNotDestroyedOneByOne) {
+  // A scene written twice by value: the second record's shape list is a
+  // back-reference into the first, and each scene owns its list.
+  std::unique_ptr<VyxDemoScene> scene(MakeDemoScene());
+  VyxDemoShape loose("l", GPoint(), GRect());
+  VyxDemoShape *p = &loose;
+  Bytes bytes = written([&](opstream &os) {
+    os.writeStreamable(*scene);
+    os.writeStreamable(*scene);
+    os << p;
+  });
+  std::vector<GStreamable *> built;
+  TraceReport report = TracePStream(bytes, "x", &built);
+  ASSERT_FALSE(report.Failed) << report.Message;
+  EXPECT_EQ(DisposableItems(report.Items), (std::vector<bool>{false, false, true}));
+  ASSERT_EQ(built.size(), 3u);
+  auto *first = static_cast<VyxDemoScene *>(built[0]);
+  auto *second = static_cast<VyxDemoScene *>(built[1]);
+  EXPECT_EQ(first->Shapes, second->Shapes);
+  second->Shapes = nullptr;
+  for (GStreamable *object : built)
+    GStreamable::Destroy(object);
+}
+
 TEST_F(Trace, NestingBeyondTheLimitIsReported) {
   constexpr int Depth = 3000;
   std::vector<std::unique_ptr<VyxDemoShape>> chain;
@@ -310,9 +335,10 @@ TEST(TraceJson, StringsAreEscapedAndTheFormIsOneObject) {
   std::ostringstream json;
   PrintTraceJson(json, report);
   std::string text = json.str();
-  EXPECT_EQ(
-      text.rfind("{\"file\":\"f\\\"\",\"size\":7,\"items\":[{\"kind\":\"null\",\"offset\":0}", 0),
-      0u)
+  EXPECT_EQ(text.rfind("{\"file\":\"f\\\"\",\"size\":7,\"compressedSize\":null,\"items\":[{"
+                       "\"kind\":\"null\",\"offset\":0}",
+                       0),
+            0u)
       << text;
   EXPECT_NE(text.find("\"error\":{\"message\":"), std::string::npos);
   EXPECT_NE(text.find("\"unknownClass\":true"), std::string::npos);
