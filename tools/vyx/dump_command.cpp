@@ -100,6 +100,10 @@ std::vector<bool> DisposableItems(const std::vector<TraceNode> &items) {
     collectNumbers(items[i], numbers[i]);
   std::vector<bool> disposable(items.size(), true);
   for (std::size_t i = 0; i < items.size(); ++i) {
+    // A top-level back-reference builds nothing: the object it names is
+    // destroyed once, with its own item.
+    if (items[i].kind != TraceNode::Object)
+      continue;
     for (uint64_t target : numbers[i].References) {
       if (target >= numbers[i].Low && target <= numbers[i].High)
         continue;

@@ -22,9 +22,9 @@ TraceReport TracePStream(const std::vector<unsigned char> &bytes, const std::str
                          std::vector<GStreamable *> *built = nullptr);
 
 /// Which top-level items may be destroyed on their own: those that no
-/// back-reference connects with another item (in either direction). Objects
-/// of two items that point into each other may share parts that both would
-/// destroy.
+/// back-reference inside an object connects with another item (in either
+/// direction). Objects of two items that point into each other may share
+/// parts that both would destroy.
 std::vector<bool> DisposableItems(const std::vector<TraceNode> &items);
 
 /// How dump takes a file.

@@ -303,6 +303,9 @@ TEST_F(Trace, ItemsThatShareObjectsAreNotDestroyedOneByOne) {
   TraceReport report = TracePStream(bytes, "x", &built);
   ASSERT_FALSE(report.Failed) << report.Message;
   EXPECT_EQ(DisposableItems(report.Items), (std::vector<bool>{false, false, true}));
+  // A second pointer to an item at the top builds nothing and ties nothing.
+  EXPECT_EQ(DisposableItems(TracePStream(written([&](opstream &os) { os << p << p; }), "y").Items),
+            (std::vector<bool>{true, true}));
   ASSERT_EQ(built.size(), 3u);
   auto *first = static_cast<VyxDemoScene *>(built[0]);
   auto *second = static_cast<VyxDemoScene *>(built[1]);
