@@ -1,9 +1,11 @@
 //===- pstream_fuzz.cpp - Arbitrary bytes read as a pstream ---------------===//
 //
 // Input layout:
-//   byte 0      mode: even reads one object by pointer (any registered class,
-//               by the name in the data); odd builds the registered class
-//               chosen by byte 1 and reads it by value (readStreamable)
+//   byte 0      mode: bit 0 clear reads one object by pointer (any registered
+//               class, by the name in the data), set builds the registered
+//               class chosen by byte 1 and reads it by value
+//               (readStreamable); bit 1 set reads with a tracer that checks
+//               what it is told
 //   rest        the pstream bytes, after expansion (below), followed by as
 //               many plain reads (strings, GString, primitives, metaclasses,
 //               skips) as the bytes last, each chosen by the byte before it
@@ -18,6 +20,7 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "fuzz_check.h"
 #include "object_model/metaclass.h"
 #include "pstreams/memory_pstream.h"
 #include "pstreams/pstream.h"
@@ -53,6 +56,48 @@ std::vector<unsigned char> expand(const uint8_t *data, size_t size) {
   }
   return out;
 }
+
+/// Checks what a reading stream tells: events in the order of the bytes,
+/// values within the bytes read, records that always end, texts and bytes
+/// that can be read.
+class CheckingTracer : public vyx::PStreamTracer {
+public:
+  explicit CheckingTracer(const ipstream &stream) : Stream(stream) {}
+
+  unsigned Depth = 0;
+  uint64_t Checksum = 0;
+
+  void value(const vyx::PStreamValue &v) override {
+    at(v.Offset);
+    FUZZ_CHECK(v.Offset + v.Size <= Stream.countOfReadBytes());
+    // Every byte told of must be readable (the sanitizers watch).
+    const auto *bytes = static_cast<const unsigned char *>(v.Data);
+    for (std::size_t i = 0; bytes && i < v.Length; ++i)
+      Checksum += bytes[i];
+  }
+  void nullPointer(uint64_t offset) override { at(offset); }
+  void backReference(uint64_t offset, uint64_t, const GStreamable *) override { at(offset); }
+  void recordStart(const vyx::PStreamRecord &record) override {
+    at(record.Offset);
+    FUZZ_CHECK(record.DataOffset >= record.Offset);
+    if (record.Name)
+      Checksum += std::strlen(record.Name);
+    ++Depth;
+  }
+  void recordEnd(uint64_t offset, bool) override {
+    at(offset);
+    FUZZ_CHECK(Depth > 0);
+    --Depth;
+  }
+
+private:
+  void at(uint64_t offset) {
+    FUZZ_CHECK(offset >= Last && offset <= Stream.countOfReadBytes());
+    Last = offset;
+  }
+  const ipstream &Stream;
+  uint64_t Last = 0;
+};
 
 /// Destroys a streamable read from the data.
 struct StreamableDeleter {
@@ -112,6 +157,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (bytes.empty())
     bytes.push_back(0);
   impstream is(bytes.data(), long(bytes.size()), GIO::IO_READ);
+  CheckingTracer tracer(is);
+  if (data[0] & 2)
+    is.setTracer(&tracer);
   Owned object;
   try {
     if (byValue) {
@@ -128,9 +176,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     } else {
       object.reset(static_cast<GStreamable *>(is.readPointer(GStreamable::gTypeInfo_)));
     }
+    FUZZ_CHECK(tracer.Depth == 0);
     plainReads(is);
   } catch (const GException &) {
     // The library's report of damaged data.
   }
+  FUZZ_CHECK(tracer.Depth == 0);
   return 0;
 }

@@ -82,7 +82,7 @@ public:
   /// When modified: writes every line followed by a line end to the file
   /// the lines came from (or to the file name, for a new file or after
   /// setFileName). False, with the lines and the modified flag kept, when
-  /// the file cannot be created or written. True when not modified.
+  /// the file cannot be created, written or closed. True when not modified.
   unsigned char update();
   unsigned char isModified() const { return Modified; }
   const GString &getFileName() const { return FileName; }

@@ -69,7 +69,9 @@ bool SaveTextFile(const char *name, std::string_view content) {
       return false;
     done += static_cast<std::size_t>(put);
   }
-  return true;
+  // A file system may report a write error only when the file is closed.
+  file.close();
+  return file.getError() == GIO::IO_OK;
 }
 
 } // namespace vyx

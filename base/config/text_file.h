@@ -29,7 +29,7 @@ VYX_BASE_API std::vector<std::string> SplitTextLines(std::string_view text);
 VYX_BASE_API bool LoadTextFile(const char *name, std::string &content);
 
 /// Creates or truncates the file `name` and writes `content`. False when the
-/// file cannot be created or not every byte reached it.
+/// file cannot be created, not every byte reached it or closing it failed.
 VYX_BASE_API bool SaveTextFile(const char *name, std::string_view content);
 
 } // namespace vyx

@@ -20,6 +20,8 @@ bool GFileIO::is_opened() const { return descriptor() >= 0; }
 bool GFileIO::open(const char *name, IOOpenMode mode, IOCreateMode create, IOShareMode share) {
   if (is_opened())
     return false;
+  // A failed close of an earlier file is forgotten with it.
+  setError(IO_OK);
   store_open_mode(mode);
   CreateMode = create;
   ShareMode = share;
@@ -53,6 +55,7 @@ bool GFileIO::open(const char *name, IOOpenMode mode, IOCreateMode create, IOSha
 bool GFileIO::attach(void *handle, IOOpenMode mode, IOCreateMode create, IOShareMode share) {
   if (is_opened())
     return false;
+  setError(IO_OK);
   Handle = handle;
   Owner = true;
   store_open_mode(mode);
@@ -81,8 +84,8 @@ void GFileIO::detach() {
 }
 
 void GFileIO::close() {
-  if (Owner && is_opened())
-    vyx::CloseDescriptor(descriptor());
+  if (Owner && is_opened() && !vyx::CloseDescriptor(descriptor()))
+    setError(IO_WRITE_FAILED);
   detach();
 }
 

@@ -1,8 +1,11 @@
 //===- file_io.h - The file device ------------------------------*- C++ -*-===//
 //
-// GFileIO is a byte device on a file of the operating system. It sets no
-// error code of its own: failures show in the results (false, -1, short
-// counts). Positions are 64-bit.
+// GFileIO is a byte device on a file of the operating system. Failures show
+// in the results (false, -1, short counts), with one exception: close()
+// returns nothing, so a close that fails (a file system that reports a
+// deferred write error only then) leaves IO_WRITE_FAILED as the device's
+// error code, until the device opens or adopts another file. Positions are
+// 64-bit.
 //
 //===----------------------------------------------------------------------===//
 #ifndef VYX_IO_FILE_IO_H
@@ -51,7 +54,8 @@ public:
   bool attach(const GFileIO &other);
   /// Forgets the handle without closing it.
   void detach();
-  /// Closes an owned handle; the device is closed afterwards.
+  /// Closes an owned handle; the device is closed afterwards. A failing
+  /// close sets the error code IO_WRITE_FAILED: the file may lack data.
   void close();
 
   /// Seeks to n and sets the end of the file there (cut or extended).

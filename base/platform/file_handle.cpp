@@ -2,6 +2,7 @@
 
 #include "platform/file_handle.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -158,9 +159,37 @@ bool ResizeDescriptor(int fd, int64_t size) {
   return rc == 0;
 }
 
-void CloseDescriptor(int fd) {
-  if (fd >= 0)
-    ::close(fd);
+namespace {
+
+std::atomic<unsigned> FailingCloses{0};
+
+} // namespace
+
+bool CloseDescriptor(int fd) {
+  if (fd < 0)
+    return true;
+  bool closed = ::close(fd) == 0;
+  unsigned failing = FailingCloses.load(std::memory_order_relaxed);
+  while (failing > 0 &&
+         !FailingCloses.compare_exchange_weak(failing, failing - 1, std::memory_order_relaxed)) {
+  }
+  if (failing > 0) {
+    errno = EIO;
+    closed = false;
+  }
+  return closed;
+}
+
+bool DescriptorsShareFile(int a, int b) {
+  struct stat first, second;
+  return a >= 0 && b >= 0 && ::fstat(a, &first) == 0 && ::fstat(b, &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool DescriptorIsTerminal(int fd) { return fd >= 0 && ::isatty(fd) == 1; }
+
+void FailNextClosesForTesting(unsigned count) {
+  FailingCloses.store(count, std::memory_order_relaxed);
 }
 
 } // namespace vyx

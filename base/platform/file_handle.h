@@ -71,7 +71,22 @@ VYX_BASE_API int64_t SeekDescriptor(int fd, int64_t offset, int whence);
 VYX_BASE_API bool ResizeDescriptor(int fd, int64_t size);
 
 /// Closes the descriptor (once; EINTR is not retried, as POSIX advises).
-VYX_BASE_API void CloseDescriptor(int fd);
+/// False when the close reports an error: file systems that defer writes
+/// (network file systems, quotas) report a failed write only here, and an
+/// interrupted close cannot confirm that the data arrived. The descriptor
+/// is released in any case. Nothing to close (fd < 0) is no failure.
+VYX_BASE_API bool CloseDescriptor(int fd);
+
+/// Both descriptors are open on the same file (also through other names).
+VYX_BASE_API bool DescriptorsShareFile(int a, int b);
+
+/// The descriptor is a terminal (for programs that show progress there).
+VYX_BASE_API bool DescriptorIsTerminal(int fd);
+
+/// For tests: the next `count` closes report failure (EIO) after closing
+/// their descriptors as usual, as a network file system does when a
+/// deferred write fails.
+VYX_BASE_API void FailNextClosesForTesting(unsigned count);
 
 } // namespace vyx
 

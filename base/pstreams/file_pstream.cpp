@@ -105,7 +105,9 @@ void fpbase::close() {
   GIO::IOErrors error = Buffered.getError();
   bool lost = error != GIO::IO_OK && error != GIO::IO_EOF;
   Buffered.setState(GAbstractBufferedIO::SB_IDLE);
+  // A file system may report a write error only when the file is closed.
   device->close();
+  lost = lost || device->getError() == GIO::IO_WRITE_FAILED;
   clear(lost ? (failbit | badbit) : 0);
 }
 

@@ -53,8 +53,8 @@ public:
   /// set open nothing and leave the state as it is.
   void open(const char *file, int mode);
   /// Flushes the stream and closes the file. The state becomes 0, or bits 2
-  /// and 4 when the last bytes could not be written; without a file bit 4
-  /// is added.
+  /// and 4 when the last bytes could not be written or the close failed
+  /// (the file may lack data); without a file bit 4 is added.
   void close();
   /// The file device holds an open file.
   bool is_open() const;

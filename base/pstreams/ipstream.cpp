@@ -18,6 +18,10 @@
 // for it is destroyed and the numbers handed out inside it are forgotten, so
 // no later back-reference reaches a destroyed object.
 //
+// While a tracer is set every read takes a second path that does the same
+// work and reports it (the traced* functions, kept out of line); each read
+// decides between the two with one test of the tracer pointer.
+//
 //===----------------------------------------------------------------------===//
 
 #include "pstreams/device_window_impl.h"
@@ -178,13 +182,37 @@ template <unsigned N> inline uint64_t ipstream::getFixed() {
   return value;
 }
 
-unsigned char ipstream::readByte() { return static_cast<unsigned char>(getFixed<1>()); }
+uint64_t ipstream::getInt64() {
+  uint64_t low = getFixed<4>();
+  return low | (getFixed<4>() << 32);
+}
 
-unsigned short ipstream::readWord() { return static_cast<unsigned short>(getFixed<2>()); }
+using Kind = vyx::PStreamValueKind;
 
-unsigned long ipstream::readDWord() { return static_cast<unsigned long>(getFixed<4>()); }
+/// The first test of every read: is somebody watching?
+#define VYX_IF_TRACED if (Tracer) [[unlikely]]
+
+unsigned char ipstream::readByte() {
+  VYX_IF_TRACED return static_cast<unsigned char>(tracedFixed<1>(Kind::Byte, false));
+  return static_cast<unsigned char>(getFixed<1>());
+}
+
+unsigned short ipstream::readWord() {
+  VYX_IF_TRACED return static_cast<unsigned short>(tracedFixed<2>(Kind::Word, false));
+  return static_cast<unsigned short>(getFixed<2>());
+}
+
+unsigned long ipstream::readDWord() {
+  VYX_IF_TRACED return static_cast<unsigned long>(tracedFixed<4>(Kind::DWord, false));
+  return static_cast<unsigned long>(getFixed<4>());
+}
 
 long ipstream::readBytes(void *data, long n) {
+  VYX_IF_TRACED return tracedBytes(data, 1, n);
+  return getRaw(data, n);
+}
+
+long ipstream::getRaw(void *data, long n) {
   if (n <= 0)
     return 0;
   GAbstractBufferedIO *device = rdbuf();
@@ -198,13 +226,14 @@ long ipstream::readBytes(void *data, long n) {
 }
 
 long ipstream::readBytes(void *data, unsigned size, long count) {
+  VYX_IF_TRACED return tracedBytes(data, size, count);
   if (size == 0 || count <= 0)
     return 0;
   if (static_cast<unsigned long>(count) > std::numeric_limits<long>::max() / size) {
     setstate(failbit);
     return 0;
   }
-  long got = readBytes(data, static_cast<long>(size) * count);
+  long got = getRaw(data, static_cast<long>(size) * count);
   if (size > 1 && need_swap_bytes()) {
     auto *bytes = static_cast<unsigned char *>(data);
     for (long e = 0; e < got / static_cast<long>(size); ++e)
@@ -216,87 +245,97 @@ long ipstream::readBytes(void *data, unsigned size, long count) {
 void ipstream::read_and_swap_if_need(void *data, unsigned size) { readBytes(data, size, 1); }
 
 void ipstream::skipBytes(long n) {
+  VYX_IF_TRACED return tracedSkip(n);
+  skipRaw(n);
+}
+
+void ipstream::skipRaw(long n) {
   unsigned char block[SkipBlock];
   while (n > 0 && good()) {
     long step = std::min(n, SkipBlock);
-    readBytes(block, step);
+    getRaw(block, step);
     n -= step;
   }
 }
 
 unsigned long ipstream::compat_readDWord() {
-  unsigned long w = readWord();
+  VYX_IF_TRACED return tracedCompatDWord();
+  unsigned long w = static_cast<unsigned long>(getFixed<2>());
   if (!(w & 0x8000))
     return w;
-  return ((w << 16) & 0x7FFFFFFF) | readWord();
+  return ((w << 16) & 0x7FFFFFFF) | static_cast<unsigned long>(getFixed<2>());
 }
 
+/// The N-byte value a typed read takes, traced as `kind` (signed or not)
+/// when a tracer is set.
+#define VYX_FIXED(N, kind, isSigned) (Tracer ? tracedFixed<N>(Kind::kind, isSigned) : getFixed<N>())
+
 ipstream &ipstream::operator>>(char &c) {
-  c = static_cast<char>(readByte());
+  c = static_cast<char>(VYX_FIXED(1, Byte, false));
   return *this;
 }
 ipstream &ipstream::operator>>(signed char &c) {
-  c = static_cast<signed char>(readByte());
+  c = static_cast<signed char>(VYX_FIXED(1, Byte, true));
   return *this;
 }
 ipstream &ipstream::operator>>(unsigned char &c) {
-  c = readByte();
+  c = static_cast<unsigned char>(VYX_FIXED(1, Byte, false));
   return *this;
 }
 ipstream &ipstream::operator>>(short &v) {
-  v = static_cast<short>(readWord());
+  v = static_cast<short>(VYX_FIXED(2, Word, true));
   return *this;
 }
 ipstream &ipstream::operator>>(unsigned short &v) {
-  v = readWord();
+  v = static_cast<unsigned short>(VYX_FIXED(2, Word, false));
   return *this;
 }
 ipstream &ipstream::operator>>(int &v) {
-  v = static_cast<int32_t>(getFixed<4>());
+  v = static_cast<int32_t>(VYX_FIXED(4, DWord, true));
   return *this;
 }
 ipstream &ipstream::operator>>(unsigned int &v) {
-  v = static_cast<uint32_t>(getFixed<4>());
+  v = static_cast<uint32_t>(VYX_FIXED(4, DWord, false));
   return *this;
 }
 ipstream &ipstream::operator>>(long &v) {
-  v = static_cast<int32_t>(getFixed<4>());
+  v = static_cast<int32_t>(VYX_FIXED(4, DWord, true));
   return *this;
 }
 ipstream &ipstream::operator>>(unsigned long &v) {
-  v = static_cast<uint32_t>(getFixed<4>());
+  v = static_cast<uint32_t>(VYX_FIXED(4, DWord, false));
   return *this;
 }
 ipstream &ipstream::operator>>(bool &v) {
-  v = getFixed<4>() != 0;
+  v = VYX_FIXED(4, Bool, false) != 0;
   return *this;
 }
 ipstream &ipstream::operator>>(float &v) {
-  v = std::bit_cast<float>(static_cast<uint32_t>(getFixed<4>()));
+  v = std::bit_cast<float>(static_cast<uint32_t>(VYX_FIXED(4, Float, false)));
   return *this;
 }
 ipstream &ipstream::operator>>(double &v) {
-  v = std::bit_cast<double>(getFixed<8>());
+  v = std::bit_cast<double>(VYX_FIXED(8, Double, false));
   return *this;
 }
 
 ipstream &operator>>(ipstream &is, unsigned long long &v) {
-  unsigned long long low = is.readDWord();
-  unsigned long long high = is.readDWord();
-  v = low | (high << 32);
+  v = is.Tracer ? is.tracedInt64(false) : is.getInt64();
   return is;
 }
 
 ipstream &operator>>(ipstream &is, long long &v) {
-  unsigned long long u;
-  is >> u;
-  v = static_cast<long long>(u);
+  v = static_cast<long long>(is.Tracer ? is.tracedInt64(true) : is.getInt64());
   return is;
 }
 
 ipstream &ipstream::operator>>(const GMetaClass *&m) {
+  VYX_IF_TRACED {
+    m = tracedMetaClass();
+    return *this;
+  }
   m = nullptr;
-  unsigned n = readWord() & MetaClassLengthMask;
+  unsigned n = static_cast<unsigned>(getFixed<2>()) & MetaClassLengthMask;
   if (n == MetaClassLengthMask || !good())
     return *this;
   NameBuffer.resize(n + 1);
@@ -342,7 +381,7 @@ ipstream::StoredString ipstream::readStoredString(unsigned short w, std::vector<
     uint64_t skip = n * charSize;
     while (skip > 0 && good()) {
       long step = static_cast<long>(std::min<uint64_t>(skip, 1ull << 30));
-      skipBytes(step);
+      skipRaw(step);
       skip -= static_cast<uint64_t>(step);
     }
     return StoredString::Null;
@@ -362,7 +401,7 @@ ipstream::StoredString ipstream::readStoredString(unsigned short w, std::vector<
       std::size_t want = static_cast<std::size_t>(
           std::min<uint64_t>(total - have, std::max(FirstStringChunk, have)));
       out.resize(have + want);
-      if (readBytes(out.data() + have, static_cast<long>(want)) != static_cast<long>(want)) {
+      if (getRaw(out.data() + have, static_cast<long>(want)) != static_cast<long>(want)) {
         std::vector<unsigned char>().swap(out);
         return StoredString::Failed;
       }
@@ -376,8 +415,13 @@ ipstream::StoredString ipstream::readStoredString(unsigned short w, std::vector<
 }
 
 void *ipstream::baseReadString(unsigned size) {
-  std::vector<unsigned char> raw;
+  VYX_IF_TRACED return tracedString(size);
   unsigned charSize;
+  return stringOf(size, charSize);
+}
+
+void *ipstream::stringOf(unsigned size, unsigned &charSize) {
+  std::vector<unsigned char> raw;
   if (readStoredString(raw, charSize) != StoredString::Read)
     return nullptr;
   std::size_t n = raw.size() / charSize;
@@ -409,9 +453,14 @@ unsigned short *ipstream::readWideString() {
 }
 
 bool ipstream::readCharString(GString &s) {
+  VYX_IF_TRACED return tracedCharString(s);
+  unsigned charSize;
+  return charStringOf(s, charSize);
+}
+
+bool ipstream::charStringOf(GString &s, unsigned &charSize) {
   s.empty();
   std::vector<unsigned char> raw;
-  unsigned charSize;
   if (readStoredString(raw, charSize) != StoredString::Read)
     return false;
   if (charSize == 1) {
@@ -571,6 +620,7 @@ void ipstream::suffix(const GMetaClass *m) {
 }
 
 void ipstream::readStreamable(GStreamable &obj) {
+  VYX_IF_TRACED return tracedStreamable(obj);
   std::size_t mark = ReadObjects.size();
   try {
     const GMetaClass *m = prefix();
@@ -593,42 +643,48 @@ void *ipstream::readPointerAfterMarker(int marker, const type_info &t) {
   return pointerAfterMarker(marker, t);
 }
 
+void *ipstream::referenced(unsigned long index, const type_info &t) {
+  ReadEntry *entry = entryOf(ReadObjects, index);
+  PSTREAM_CHECK(entry, InvalidPStreamIndex_Exception(t, index, tellg()));
+  if (entry->Type != &t) {
+    void *cast = entry->Object->cast_to_(t);
+    PSTREAM_CHECK(cast, NotBaseClass_Exception(entry->Object->getTypeInfo_(), t, tellg()));
+    entry->Type = &t;
+    entry->Cast = cast;
+  }
+  return entry->Cast;
+}
+
+void *ipstream::newObject(const GMetaClass *m, const type_info &t) {
+  PSTREAM_CHECK(m, UnknownStreamableType_Exception(nullptr));
+  std::size_t mark = ReadObjects.size();
+  void *result = data(m, nullptr, t);
+  try {
+    suffix(m);
+  } catch (...) {
+    // The object is complete but its record is damaged: drop it too.
+    rollBack(mark, true);
+    throw;
+  }
+  return result;
+}
+
 void *ipstream::pointerAfterMarker(int marker, const type_info &t) {
+  VYX_IF_TRACED return tracedPointer(marker, t);
   switch (marker) {
   case NullPointer:
     return nullptr;
-  case BackReference: {
-    unsigned long index = objectIndex();
-    ReadEntry *entry = entryOf(ReadObjects, index);
-    PSTREAM_CHECK(entry, InvalidPStreamIndex_Exception(t, index, tellg()));
-    if (entry->Type != &t) {
-      void *cast = entry->Object->cast_to_(t);
-      PSTREAM_CHECK(cast, NotBaseClass_Exception(entry->Object->getTypeInfo_(), t, tellg()));
-      entry->Type = &t;
-      entry->Cast = cast;
-    }
-    return entry->Cast;
-  }
-  case NewObject: {
-    const GMetaClass *m = prefix();
-    PSTREAM_CHECK(m, UnknownStreamableType_Exception(nullptr));
-    std::size_t mark = ReadObjects.size();
-    void *result = data(m, nullptr, t);
-    try {
-      suffix(m);
-    } catch (...) {
-      // The object is complete but its record is damaged: drop it too.
-      rollBack(mark, true);
-      throw;
-    }
-    return result;
-  }
+  case BackReference:
+    return referenced(objectIndex(), t);
+  case NewObject:
+    return newObject(prefix(), t);
   default:
     throw InvalidPStreamMarker_Exception(marker, tellg());
   }
 }
 
 void ipstream::registerStaticObjectToRead(GStreamable &obj) {
+  uint64_t at = Tracer ? traceOffset() : 0;
   int marker = static_cast<int>(getFixed<1>());
   PSTREAM_CHECK(marker == BackReference, InvalidPStreamMarker_Exception(marker, tellg()));
   unsigned long index = objectIndex();
@@ -638,6 +694,7 @@ void ipstream::registerStaticObjectToRead(GStreamable &obj) {
                 InvalidPStreamIndex_Exception(obj.getTypeInfo_(), index, tellg()));
   if (index == ReadObjects.size() + 1)
     ReadObjects.push_back(ReadEntry{&obj, nullptr, nullptr});
+  VYX_IF_TRACED Tracer->backReference(at, index, &obj);
 }
 
 char *ipstream::read_class_name_from_pointer() {
@@ -657,6 +714,47 @@ void ipstream::checkState() const {
     throw NonZeroPStreamState_Exception(rdstate());
 }
 
+// Tracing -----------------------------------------------------------------------
+
+void ipstream::setTracer(vyx::PStreamTracer *tracer) {
+  Tracer = tracer;
+  TraceHigh = 0;
+  TraceLast = ReadBytes;
+}
+
+uint64_t ipstream::traceOffset() {
+  // The count is 32 bits wide; while tracing it is looked at often enough
+  // (at every value) to see it wrap.
+  if (ReadBytes < TraceLast)
+    TraceHigh += uint64_t(1) << 32;
+  TraceLast = ReadBytes;
+  return TraceHigh | ReadBytes;
+}
+
+void ipstream::traceValue(vyx::PStreamValue &v) {
+  v.Size = traceOffset() - v.Offset;
+  Tracer->value(v);
+}
+
+template <unsigned N>
+[[gnu::noinline, gnu::cold]] uint64_t ipstream::tracedFixed(vyx::PStreamValueKind kind,
+                                                            bool isSigned) {
+  vyx::PStreamValue v;
+  v.Kind = kind;
+  v.Offset = traceOffset();
+  v.Signed = isSigned;
+  uint64_t raw;
+  v.Complete = tryFixed<N>(raw);
+  constexpr unsigned Unused = 64 - 8 * N;
+  v.Integer = isSigned ? static_cast<uint64_t>(static_cast<int64_t>(raw << Unused) >> Unused) : raw;
+  if (kind == Kind::Float)
+    v.Real = std::bit_cast<float>(static_cast<uint32_t>(raw));
+  else if (kind == Kind::Double)
+    v.Real = std::bit_cast<double>(raw);
+  traceValue(v);
+  return raw;
+}
+
 // Positions ---------------------------------------------------------------------
 
 long ipstream::seekg(long offset, GIO::IOSeekDirection dir) {
@@ -664,6 +762,8 @@ long ipstream::seekg(long offset, GIO::IOSeekDirection dir) {
   if (position >= 0) {
     forgetReadObjects();
     ReadBytes = 0;
+    TraceHigh = 0;
+    TraceLast = 0;
   }
   return position;
 }

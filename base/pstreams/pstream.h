@@ -43,6 +43,7 @@
 
 #include "io/buffered_io.h"
 #include "object_model/exceptions.h"
+#include "pstreams/pstream_tracer.h"
 #include "pstreams/streamable.h"
 #include "vyx_base_export.h"
 
@@ -343,6 +344,15 @@ public:
   /// The default of the nesting limit.
   static constexpr unsigned DefaultMaxDepth = 2048;
 
+  /// Tells `tracer` (not owned) of every value, pointer and record read from
+  /// now on; null (the default) tells nobody. See pstream_tracer.h.
+  void setTracer(vyx::PStreamTracer *tracer);
+  vyx::PStreamTracer *tracer() const { return Tracer; }
+  /// The read of a scaled number while a tracer is set: the stored float
+  /// (`size` 4) or double (8) times the input scale raised to `exponent`,
+  /// reported as one value.
+  double readTracedScaledNumber(unsigned size, int exponent);
+
 protected:
   /// For streams whose most derived class binds the device.
   ipstream();
@@ -375,10 +385,23 @@ protected:
   void forgetReadObjects();
 
 private:
+  friend VYX_BASE_API ipstream &operator>>(ipstream &is, unsigned long long &v);
+  friend VYX_BASE_API ipstream &operator>>(ipstream &is, long long &v);
+
   class DepthGuard;
+  class TraceSuspension;
   enum class StoredString { Null, Failed, Read };
   VYX_PSTREAM_INTERNAL bool getBytes(unsigned char *bytes, unsigned n);
   template <unsigned N> VYX_PSTREAM_INTERNAL uint64_t getFixed();
+  /// Two dwords, the low one first.
+  VYX_PSTREAM_INTERNAL uint64_t getInt64();
+  // The work of readBytes and skipBytes.
+  VYX_PSTREAM_INTERNAL long getRaw(void *data, long n);
+  VYX_PSTREAM_INTERNAL void skipRaw(long n);
+  /// baseReadString; `charSize` receives the stored element size.
+  VYX_PSTREAM_INTERNAL void *stringOf(unsigned size, unsigned &charSize);
+  /// readCharString(GString &), likewise.
+  VYX_PSTREAM_INTERNAL bool charStringOf(GString &s, unsigned &charSize);
   /// getFixed that tells whether all N bytes arrived.
   template <unsigned N> VYX_PSTREAM_INTERNAL bool tryFixed(uint64_t &value);
   /// Reads a stored string's header and its elements (in memory order) into
@@ -400,6 +423,29 @@ private:
   VYX_PSTREAM_INTERNAL void suffix(const GMetaClass *m);
   VYX_PSTREAM_INTERNAL unsigned long objectIndex();
   VYX_PSTREAM_INTERNAL void *pointerAfterMarker(int marker, const type_info &t);
+  /// A back-reference to object `index`, seen as type `t`.
+  VYX_PSTREAM_INTERNAL void *referenced(unsigned long index, const type_info &t);
+  /// The object record after its prefix gave `m`, read through a pointer.
+  VYX_PSTREAM_INTERNAL void *newObject(const GMetaClass *m, const type_info &t);
+
+  // Reading while a tracer is set: the same reads, reported.
+  /// The offset of the next byte (64-bit while a tracer is set).
+  VYX_PSTREAM_INTERNAL uint64_t traceOffset();
+  /// Reports `v`, which started at v.Offset and ends here.
+  VYX_PSTREAM_INTERNAL void traceValue(vyx::PStreamValue &v);
+  template <unsigned N>
+  VYX_PSTREAM_INTERNAL uint64_t tracedFixed(vyx::PStreamValueKind kind, bool isSigned);
+  VYX_PSTREAM_INTERNAL uint64_t tracedInt64(bool isSigned);
+  VYX_PSTREAM_INTERNAL unsigned long tracedCompatDWord();
+  VYX_PSTREAM_INTERNAL long tracedBytes(void *data, unsigned size, long count);
+  VYX_PSTREAM_INTERNAL void tracedSkip(long n);
+  VYX_PSTREAM_INTERNAL void *tracedString(unsigned size);
+  VYX_PSTREAM_INTERNAL bool tracedCharString(GString &s);
+  VYX_PSTREAM_INTERNAL const GMetaClass *tracedMetaClass();
+  VYX_PSTREAM_INTERNAL void *tracedPointer(int marker, const type_info &t);
+  VYX_PSTREAM_INTERNAL void tracedStreamable(GStreamable &obj);
+  /// The prefix of a record starting at `at`, reported as its start.
+  VYX_PSTREAM_INTERNAL const GMetaClass *tracedPrefix(uint64_t at, bool byValue);
 
   /// One numbered object, with the last type it was seen as and the
   /// pointer that cast gave: a back-reference wanting the same type is
@@ -421,6 +467,11 @@ private:
   uint32_t ReadBytes = 0;
   unsigned Depth = 0;
   unsigned MaxDepth;
+  vyx::PStreamTracer *Tracer = nullptr;
+  /// The read-byte count extended to 64 bits while tracing: its high part
+  /// and the count when it was last looked at.
+  uint64_t TraceHigh = 0;
+  uint32_t TraceLast = 0;
 };
 
 /// Reads and writes on one device.
@@ -508,6 +559,10 @@ template <class T, int Exp> opstream &operator<<(opstream &os, const TGSNumber<T
 }
 
 template <class T, int Exp> ipstream &operator>>(ipstream &is, TGSNumber<T, Exp> &n) {
+  if (is.tracer()) [[unlikely]] {
+    n = static_cast<T>(is.readTracedScaledNumber(sizeof(T), Exp));
+    return is;
+  }
   T stored = T();
   is >> stored;
   n = static_cast<T>(vyx::ScaleReadNumber(static_cast<double>(stored), Exp));

@@ -1,11 +1,12 @@
 //===- main.cpp - The vyx command-line tool -------------------------------===//
 //
-// vyx COMMAND [ARGS]: dump, classes, demo. Exit codes: 0 success, 1 error,
-// 2 usage error.
+// vyx COMMAND [ARGS]: dump, classes, demo, compress, decompress. Exit codes:
+// 0 success, 1 error, 2 usage error.
 //
 //===----------------------------------------------------------------------===//
 
 #include "classes_command.h"
+#include "compress_command.h"
 #include "demo_command.h"
 #include "dump_command.h"
 
@@ -22,9 +23,8 @@ struct Command {
 };
 
 const Command Commands[] = {
-    {&DumpCommand, RunDump},
-    {&ClassesCommand, RunClasses},
-    {&DemoCommand, RunDemo},
+    {&DumpCommand, RunDump},         {&ClassesCommand, RunClasses},       {&DemoCommand, RunDemo},
+    {&CompressCommand, RunCompress}, {&DecompressCommand, RunDecompress},
 };
 
 void usage(std::ostream &out) {

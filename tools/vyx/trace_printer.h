@@ -3,16 +3,27 @@
 // The text form lists one line per item, indented by nesting:
 //
 //          0  object #1 VyxDemoScene
-//         19    data  05 00 53 63 65 6e 65                 |..Scene|
-//         26    object #2 VyxDemoShapeList
+//         19    string "Scene"
+//         26    double 2.5
+//         34    object #2 VyxDemoShapeList
 //        ...
 //        209    end #2
 //        211    ref #4 -> VyxDemoShape
 //        214    null
 //   error at offset 230: <message>
 //
-// The JSON form is one object: {"file", "size", "items": [...], "objects",
-// "error": null or {"message", "offset"}}, each item {"kind", "offset", ...}.
+// Values show their type and value: byte, char, word, short, dword, int,
+// bool, float, double, uint64, int64, scaled float/double (with the stored
+// value), compat dword, string, wide string, bytes, elements, skipped,
+// class. Data lines show bytes read that were no value (hex and ASCII).
+//
+// A compressed pstream file shows the offsets of its decoded bytes; its
+// first line tells both sizes.
+//
+// The JSON form is one object: {"file", "size", "compressedSize" (null for
+// a plain file), "items": [...], "objects", "error": null or {"message",
+// "offset"}}, each item {"kind", "offset", ...} with kind object, reference,
+// null, absent, value or data.
 //
 //===----------------------------------------------------------------------===//
 #ifndef VYX_TOOLS_TRACE_PRINTER_H
@@ -30,7 +41,11 @@ namespace vyx::tool {
 /// What a dump found in a pstream.
 struct TraceReport {
   std::string File;
+  /// Bytes of the pstream (decoded, for a compressed file).
   uint64_t Size = 0;
+  /// A compressed pstream file, and its stored size.
+  bool Compressed = false;
+  uint64_t StoredSize = 0;
   std::vector<TraceNode> Items;
   /// Objects the stream numbered (also those read by value inside others).
   uint64_t Objects = 0;
@@ -41,7 +56,8 @@ struct TraceReport {
 
 void PrintTraceText(std::ostream &out, const TraceReport &report);
 void PrintTraceJson(std::ostream &out, const TraceReport &report);
-/// `text` as a JSON string literal (bytes outside printable ASCII escaped).
+/// `text` as a JSON string literal: UTF-8 sequences as they are, control
+/// characters and bytes that are not UTF-8 escaped as \u00XX.
 std::string JsonString(const std::string &text);
 
 } // namespace vyx::tool

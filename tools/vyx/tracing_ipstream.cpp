@@ -8,9 +8,8 @@
 //
 // The data of a record is whatever its class reads; the class registry
 // decides how it is read. Every damage is reported by the library reader
-// (an exception); this class only notes where things started and ended, and
-// reads the class name of a record from its prefix bytes, checking every
-// length against the end of the data first.
+// (an exception); this class only builds the tree of what the reader tells
+// its tracer, and turns bytes read but not told of into data nodes.
 //
 //===----------------------------------------------------------------------===//
 
@@ -25,13 +24,7 @@ namespace vyx::tool {
 
 namespace {
 
-constexpr unsigned char BackReference = 1;
 constexpr unsigned char NewObject = 2;
-constexpr unsigned char PrefixByte = 0x7B;
-constexpr uint16_t LongIndex = 0xFFFF;
-constexpr uint16_t NullString = 0xFFFF;
-constexpr uint16_t LongString = 0xFFFE;
-constexpr uint32_t SizedString = 0xFFFFFFFF;
 
 } // namespace
 
@@ -46,6 +39,7 @@ TracingIpstream::TracingIpstream(const unsigned char *data, std::size_t size)
                                                      static_cast<long>(size), GIO::IO_READ)) {
   bind(&Buffered);
   generate_exception_on(eofbit | failbit | badbit);
+  setTracer(this);
 }
 
 TracingIpstream::~TracingIpstream() = default;
@@ -72,7 +66,9 @@ void TracingIpstream::flushData(uint64_t upTo) {
   TraceNode node;
   node.kind = TraceNode::Data;
   node.offset = Mark;
-  node.bytes.assign(Data + Mark, Data + upTo);
+  node.byteCount = upTo - Mark;
+  node.bytes.assign(Data + Mark,
+                    Data + Mark + std::min<uint64_t>(node.byteCount, TraceNode::MaxKeptBytes));
   add(std::move(node));
   Mark = upTo;
 }
@@ -96,170 +92,124 @@ uint64_t TracingIpstream::nextNumber() {
   return n + 1;
 }
 
-bool TracingIpstream::openRecord(uint64_t start, uint64_t prefix, bool byValue) {
-  std::string name;
-  uint64_t end = 0;
-  if (prefix >= Size || Data[prefix] != PrefixByte || !nameAt(prefix + 1, name, end))
-    return false;
-  const GMetaClass *m = ipstream::find_class(name.c_str());
+// What the stream reports -------------------------------------------------------
+
+void TracingIpstream::value(const PStreamValue &v) {
+  flushData(v.Offset);
   TraceNode node;
-  node.kind = TraceNode::Object;
-  node.offset = start;
-  node.className = name;
-  node.number = nextNumber();
-  node.byValue = byValue;
-  node.unknownClass = m == nullptr;
-  if (m && m->isOldClass() && m->getClassIdentifier()->getName())
-    node.realClass = m->getClassIdentifier()->getName();
+  node.kind = TraceNode::Value;
+  node.offset = v.Offset;
+  node.value = v;
+  node.value.Data = nullptr;
+  if (v.Kind == PStreamValueKind::Bytes || v.Kind == PStreamValueKind::Elements) {
+    auto *bytes = static_cast<const unsigned char *>(v.Data);
+    node.byteCount = v.Length;
+    if (bytes)
+      node.bytes.assign(bytes, bytes + std::min(v.Length, TraceNode::MaxKeptBytes));
+  } else if (v.Data) {
+    node.hasText = true;
+    node.text.assign(static_cast<const char *>(v.Data), v.Length);
+  }
+  add(std::move(node));
+  Mark = v.Offset + v.Size;
+}
+
+void TracingIpstream::nullPointer(uint64_t offset) {
+  flushData(offset);
+  TraceNode node;
+  node.kind = TraceNode::Null;
+  node.offset = offset;
+  add(std::move(node));
+  Mark = offset + 1;
+}
+
+void TracingIpstream::backReference(uint64_t offset, uint64_t number, const GStreamable *object) {
+  flushData(offset);
+  TraceNode node;
+  node.kind = TraceNode::Reference;
+  node.offset = offset;
+  node.number = number;
+  node.incomplete = object == nullptr;
+  if (object && object->getMetaClass().getName())
+    node.className = object->getMetaClass().getName();
+  add(std::move(node));
+  // Marker and index: a word, or the word 0xFFFF and a dword.
+  Mark = offset + (number < 0xFFFF ? 3 : 7);
+}
+
+void TracingIpstream::recordStart(const PStreamRecord &record) {
+  flushData(record.Offset);
+  TraceNode node;
+  node.kind = record.Name ? TraceNode::Object : TraceNode::Absent;
+  node.offset = record.Offset;
+  node.byValue = record.ByValue;
+  if (record.Name) {
+    node.className = record.Name;
+    node.number = record.Number;
+    node.unknownClass = record.Class == nullptr;
+    if (record.Class && record.Class->isOldClass() && record.Class->getClassIdentifier()->getName())
+      node.realClass = record.Class->getClassIdentifier()->getName();
+  }
   std::vector<TraceNode> &nodes = current();
   nodes.push_back(std::move(node));
   OpenPath.push_back(nodes.size() - 1);
   // The prefix is the record's frame, not its data.
-  Mark = end;
-  return true;
+  Mark = record.DataOffset;
 }
 
-void TracingIpstream::closeTo(std::size_t depth, uint64_t end, bool failed) {
-  while (OpenPath.size() > depth) {
-    std::size_t index = OpenPath.back();
-    OpenPath.pop_back();
-    TraceNode &node = current()[index];
-    node.end = end;
-    node.incomplete = node.incomplete || failed;
-  }
+void TracingIpstream::recordEnd(uint64_t offset, bool failed) {
+  // Before the suffix byte, or up to where the failure stopped the record.
+  flushData(failed ? offset : offset - 1);
+  if (OpenPath.empty())
+    return;
+  std::size_t index = OpenPath.back();
+  OpenPath.pop_back();
+  TraceNode &node = current()[index];
+  node.end = offset;
+  node.incomplete = node.incomplete || failed;
+  Mark = offset;
 }
 
-uint64_t TracingIpstream::numberAt(uint64_t offset, unsigned n) const {
-  if (offset > Size || Size - offset < n)
-    return 0;
-  uint64_t value = 0;
-  for (unsigned i = 0; i < n; ++i) {
-    unsigned char b = Data[offset + (need_swap_bytes() ? i : n - 1 - i)];
-    value = (value << 8) | b;
-  }
-  return value;
-}
-
-uint64_t TracingIpstream::indexAt(uint64_t offset) const {
-  uint64_t index = numberAt(offset, 2);
-  return index == LongIndex ? numberAt(offset + 2, 4) : index;
-}
-
-// A stored string, as the prefix of a record holds the class name:
-//   word n (n < 0xFFFE) | word 0xFFFE, dword n | word 0xFFFE, dword
-//   0xFFFFFFFF, byte c, dword n; then n elements of c bytes. 0xFFFF: null.
-bool TracingIpstream::nameAt(uint64_t offset, std::string &name, uint64_t &end) const {
-  if (offset + 2 > Size)
-    return false;
-  uint64_t n = numberAt(offset, 2);
-  uint64_t at = offset + 2;
-  unsigned charSize = 1;
-  if (n == NullString)
-    return false;
-  if (n == LongString) {
-    n = numberAt(at, 4);
-    at += 4;
-    if (n == SizedString) {
-      charSize = at < Size ? Data[at] : 0;
-      n = numberAt(at + 1, 4);
-      at += 5;
-    }
-  }
-  if (at > Size || (charSize != 1 && charSize != 2 && charSize != 4) || n > (Size - at) / charSize)
-    return false;
-  name.clear();
-  for (uint64_t i = 0; i < n; ++i) {
-    // Wide names keep their ASCII characters; anything else shows as '?'.
-    uint64_t unit = numberAt(at + i * charSize, charSize);
-    name += charSize == 1 || unit < 0x80 ? static_cast<char>(unit) : '?';
-  }
-  end = at + n * charSize;
-  return true;
-}
-
-void TracingIpstream::addMarker(TraceNode::Kind kind, uint64_t at) {
-  TraceNode node;
-  node.kind = kind;
-  node.offset = at;
-  add(std::move(node));
-  Mark = position();
-}
-
-template <class Read>
-auto TracingIpstream::tracedRecord(uint64_t at, uint64_t prefix, bool byValue, Read read) {
-  std::size_t depth = OpenPath.size();
-  bool opened = openRecord(at, prefix, byValue);
-  try {
-    auto result = read();
-    if (opened) {
-      // The last byte read was the suffix: everything before it is data.
-      flushData(position() - 1);
-      closeTo(depth, position(), false);
-    }
-    Mark = position();
-    return result;
-  } catch (...) {
-    closeData();
-    closeTo(depth, position(), true);
-    throw;
-  }
-}
-
-void *TracingIpstream::readPointer(const type_info &t) {
-  flushData(position());
-  uint64_t at = position();
-  unsigned char marker = readByte();
-  if (marker == 0) {
-    addMarker(TraceNode::Null, at);
-    return nullptr;
-  }
-  if (marker == BackReference) {
-    TraceNode node;
-    node.kind = TraceNode::Reference;
-    node.offset = at;
-    void *p = nullptr;
-    try {
-      p = readPointerAfterMarker(marker, t);
-    } catch (...) {
-      node.number = indexAt(at + 1);
-      node.incomplete = true;
-      add(std::move(node));
-      Mark = position();
-      throw;
-    }
-    node.number = indexAt(at + 1);
-    if (GStreamable *target = find(static_cast<unsigned long>(node.number)))
-      if (const char *name = target->getMetaClass().getName())
-        node.className = name;
-    add(std::move(node));
-    Mark = position();
-    return p;
-  }
-  if (marker == NewObject)
-    return tracedRecord(at, at + 1, false, [&] { return readPointerAfterMarker(marker, t); });
-  return readPointerAfterMarker(marker, t);
-}
+// Top-level items ---------------------------------------------------------------
 
 GStreamable *TracingIpstream::readRecordByValue() {
-  flushData(position());
+  // The stream reports records read by value through readStreamable, which
+  // needs an object to read into; a record at the top level names its own
+  // class, so it is built here and reported the same way.
   uint64_t at = position();
-  return tracedRecord(at, at, true, [&]() -> GStreamable * {
-    const GMetaClass *m = readPrefix();
-    if (!m) {
-      // Written as absent: no object, no number.
-      readSuffix(nullptr);
-      addMarker(TraceNode::Absent, at);
-      return nullptr;
-    }
-    auto *object = static_cast<GStreamable *>(readData(m, nullptr, GStreamable::gTypeInfo_));
-    try {
-      readSuffix(m);
-    } catch (...) {
-      GStreamable::Destroy(object);
-      throw;
-    }
-    return object;
-  });
+  PStreamRecord record;
+  record.Offset = at;
+  record.ByValue = true;
+  const GMetaClass *m;
+  try {
+    m = readPrefix();
+  } catch (const UnknownStreamableType_Exception &e) {
+    record.Name = e.getClassName();
+    record.Number = nextNumber();
+    record.DataOffset = position();
+    recordStart(record);
+    recordEnd(record.DataOffset, true);
+    throw;
+  }
+  record.DataOffset = position();
+  if (m) {
+    record.Name = m->getName() ? m->getName() : "";
+    record.Class = m;
+    record.Number = nextNumber();
+  }
+  recordStart(record);
+  GStreamable *object = nullptr;
+  try {
+    if (m)
+      object = static_cast<GStreamable *>(readData(m, nullptr, GStreamable::gTypeInfo_));
+    readSuffix(m);
+  } catch (...) {
+    GStreamable::Destroy(object);
+    recordEnd(position(), true);
+    throw;
+  }
+  recordEnd(position(), false);
+  return object;
 }
 
 GStreamable *TracingIpstream::readItem() {

@@ -117,7 +117,49 @@ TEST(FileHandle, FailuresAreReported) {
   EXPECT_FALSE(vyx::ResizeDescriptor(fd, -1));
   EXPECT_EQ(vyx::WriteDescriptor(fd, "x", -1), 0);
   EXPECT_EQ(vyx::ReadDescriptor(-1, nullptr, 1), -1);
-  vyx::CloseDescriptor(fd);
+  EXPECT_TRUE(vyx::CloseDescriptor(fd));
+  // Closed already: the second close fails (EBADF), nothing at all is no
+  // failure.
+  EXPECT_FALSE(vyx::CloseDescriptor(fd));
+  EXPECT_TRUE(vyx::CloseDescriptor(-1));
+}
+
+TEST(FileHandle, AnInjectedCloseFailureStillReleasesTheDescriptor) {
+  Scratch dir;
+  std::string name = dir.Path + "/f";
+  int fd =
+      vyx::OpenFileDescriptor(name.c_str(), vyx::FileAccessWrite, vyx::FileCreation::CreateNew, 0);
+  ASSERT_GE(fd, 0);
+  vyx::FailNextClosesForTesting(1);
+  EXPECT_FALSE(vyx::CloseDescriptor(fd));
+  EXPECT_EQ(errno, EIO);
+  // Released: the exclusive lock is gone, and the next close is sound.
+  int again = vyx::OpenFileDescriptor(name.c_str(), vyx::FileAccessWrite,
+                                      vyx::FileCreation::OpenExisting, 0);
+  ASSERT_GE(again, 0);
+  EXPECT_TRUE(vyx::CloseDescriptor(again));
+}
+
+TEST(FileHandle, TwoNamesOfOneFileShareIt) {
+  Scratch dir;
+  std::string name = dir.Path + "/f", other = dir.Path + "/g", link = dir.Path + "/l";
+  int a = vyx::OpenFileDescriptor(name.c_str(), vyx::FileAccessWrite, vyx::FileCreation::CreateNew,
+                                  vyx::FileShareRead);
+  int b = vyx::OpenFileDescriptor(other.c_str(), vyx::FileAccessWrite,
+                                  vyx::FileCreation::CreateNew, vyx::FileShareRead);
+  ASSERT_EQ(symlink(name.c_str(), link.c_str()), 0);
+  int c = vyx::OpenFileDescriptor(link.c_str(), vyx::FileAccessRead,
+                                  vyx::FileCreation::OpenExisting, vyx::FileShareRead);
+  ASSERT_GE(a, 0);
+  ASSERT_GE(b, 0);
+  ASSERT_GE(c, 0);
+  EXPECT_TRUE(vyx::DescriptorsShareFile(a, c));
+  EXPECT_FALSE(vyx::DescriptorsShareFile(a, b));
+  EXPECT_FALSE(vyx::DescriptorsShareFile(a, -1));
+  EXPECT_FALSE(vyx::DescriptorIsTerminal(a));
+  EXPECT_FALSE(vyx::DescriptorIsTerminal(-1));
+  for (int fd : {a, b, c})
+    vyx::CloseDescriptor(fd);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "pstreams/file_pstream.h"
 
 #include "io/file_system.h"
+#include "platform/file_handle.h"
 #include "resources/redirection.h"
 
 #include "base/io/io_test_support.h"
@@ -159,6 +160,32 @@ TEST_F(FilePStream, AFailedFinalFlushStaysVisibleAfterClose) {
   ofpstream masked("/dev/full", fpbase::trunc);
   masked.writeByte(1);
   masked.generate_exception_on(pstream::badbit);
+  EXPECT_THROW(masked.close(), NonZeroPStreamState_Exception);
+  EXPECT_FALSE(masked.is_open());
+}
+
+TEST_F(FilePStream, AFailingCloseIsAWriteFailure) {
+  // All bytes reach the file; the file system reports the failure of a
+  // deferred write only when the file is closed.
+  ofpstream out(name("deferred.bin").c_str(), fpbase::trunc);
+  out.writeBytes("abc", 3);
+  out.flush();
+  EXPECT_TRUE(out.good());
+  auto *file = static_cast<GFileIO *>(out.rdbuf()->getIO());
+  vyx::FailNextClosesForTesting(1);
+  out.close();
+  EXPECT_EQ(out.rdstate(), pstream::failbit | pstream::badbit);
+  EXPECT_EQ(file->getError(), GIO::IO_WRITE_FAILED);
+  EXPECT_FALSE(out.is_open());
+  // The next file starts sound.
+  out.open(name("deferred.bin").c_str(), fpbase::trunc);
+  EXPECT_EQ(out.rdbuf()->getIO()->getError(), GIO::IO_OK);
+  out.close();
+  EXPECT_TRUE(out.good());
+
+  ofpstream masked(name("masked.bin").c_str(), fpbase::trunc);
+  masked.generate_exception_on(pstream::badbit);
+  vyx::FailNextClosesForTesting(1);
   EXPECT_THROW(masked.close(), NonZeroPStreamState_Exception);
   EXPECT_FALSE(masked.is_open());
 }

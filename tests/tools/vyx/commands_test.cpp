@@ -6,6 +6,7 @@
 #include "dump_command.h"
 
 #include "base/io/io_test_support.h"
+#include "command_runner.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +15,10 @@
 #include <sstream>
 
 using namespace vyx::tool;
+using namespace vyx::tool::test;
 using vyx_test::ScratchDir;
 
 namespace {
-
-struct Outcome {
-  int Code;
-  std::string Out, Err;
-};
-
-Outcome run(int (*command)(const Arguments &, std::ostream &, std::ostream &), Arguments args) {
-  std::ostringstream out, err;
-  int code = command(args, out, err);
-  return {code, out.str(), err.str()};
-}
 
 TEST(VyxCommands, HelpAndUsageErrors) {
   for (auto command : {RunDump, RunClasses, RunDemo}) {

@@ -46,16 +46,128 @@ TEST_F(Trace, AnObjectRecordWithItsDataAndANullPointer) {
   EXPECT_EQ(object.offset, 0u);
   EXPECT_EQ(object.end, bytes.size());
   EXPECT_FALSE(object.byValue);
-  // Marker, '{', length word and name come first; then the class's data
+  // Marker, '{', length word and name come first; then the class's values
   // (version, name, point, rectangle), the null link and the suffix.
   std::size_t prefix = 1 + 1 + 2 + std::strlen("VyxDemoShape");
-  ASSERT_EQ(object.children.size(), 2u);
-  EXPECT_EQ(child(object, 0).kind, TraceNode::Data);
-  EXPECT_EQ(child(object, 0).offset, prefix);
-  EXPECT_EQ(child(object, 0).bytes, Bytes(bytes.begin() + long(prefix), bytes.end() - 2));
-  EXPECT_EQ(child(object, 1).kind, TraceNode::Null);
-  EXPECT_EQ(child(object, 1).offset, bytes.size() - 2);
+  ASSERT_EQ(object.children.size(), 13u);
+  const TraceNode &version = child(object, 0);
+  EXPECT_EQ(version.kind, TraceNode::Value);
+  EXPECT_EQ(version.offset, prefix);
+  EXPECT_EQ(version.value.Kind, vyx::PStreamValueKind::Byte);
+  EXPECT_EQ(version.value.Integer, 1u);
+  const TraceNode &name = child(object, 1);
+  EXPECT_EQ(name.value.Kind, vyx::PStreamValueKind::String);
+  EXPECT_EQ(name.offset, prefix + 1);
+  EXPECT_EQ(name.text, "s");
+  const TraceNode &y = child(object, 4);
+  EXPECT_EQ(y.value.Kind, vyx::PStreamValueKind::DWord);
+  EXPECT_TRUE(y.value.Signed);
+  EXPECT_EQ(y.value.Integer, 2u);
+  EXPECT_EQ(y.offset, prefix + 1 + 3 + 1 + 4);
+  EXPECT_EQ(child(object, 12).kind, TraceNode::Null);
+  EXPECT_EQ(child(object, 12).offset, bytes.size() - 2);
   EXPECT_EQ(report.Objects, 1u);
+}
+
+TEST_F(Trace, TheTextAndJsonFormsOfASmallFile) {
+  VyxDemoShape shape("s", GPoint(1, -2), GRect(0, 0, 9, 9));
+  VyxDemoShape *p = &shape;
+  TraceReport report = TracePStream(written([&](opstream &os) { os << p << p; }), "small.vyx");
+  std::ostringstream text;
+  PrintTraceText(text, report);
+  EXPECT_EQ(text.str(), "small.vyx: 53 bytes\n"
+                        "         0  object #1 VyxDemoShape\n"
+                        "        16    byte 1\n"
+                        "        17    string \"s\"\n"
+                        "        20    byte 0\n"
+                        "        21    int 1\n"
+                        "        25    int -2\n"
+                        "        29    byte 0\n"
+                        "        30    byte 0\n"
+                        "        31    int 0\n"
+                        "        35    int 0\n"
+                        "        39    byte 0\n"
+                        "        40    int 10\n"
+                        "        44    int 10\n"
+                        "        48    null\n"
+                        "        49  end #1\n"
+                        "        50  ref #1 -> VyxDemoShape\n"
+                        "2 items, 1 objects\n");
+  std::ostringstream json;
+  PrintTraceJson(json, report);
+  auto value = [](int offset, const char *type, int size, const char *shown) {
+    return "{\"kind\":\"value\",\"offset\":" + std::to_string(offset) + ",\"type\":\"" + type +
+           "\",\"size\":" + std::to_string(size) + ",\"value\":" + shown + "}";
+  };
+  EXPECT_EQ(json.str(),
+            "{\"file\":\"small.vyx\",\"size\":53,\"compressedSize\":null,\"items\":[{\"kind\":"
+            "\"object\",\"offset\":0,"
+            "\"end\":50,\"class\":\"VyxDemoShape\",\"number\":1,\"byValue\":false,"
+            "\"unknownClass\":false,\"incomplete\":false,\"items\":[" +
+                value(16, "byte", 1, "1") + "," +
+                "{\"kind\":\"value\",\"offset\":17,\"type\":\"string\",\"size\":3,\"value\":\"s\","
+                "\"charSize\":1}," +
+                value(20, "byte", 1, "0") + "," + value(21, "int", 4, "1") + "," +
+                value(25, "int", 4, "-2") + "," + value(29, "byte", 1, "0") + "," +
+                value(30, "byte", 1, "0") + "," + value(31, "int", 4, "0") + "," +
+                value(35, "int", 4, "0") + "," + value(39, "byte", 1, "0") + "," +
+                value(40, "int", 4, "10") + "," + value(44, "int", 4, "10") + "," +
+                "{\"kind\":\"null\",\"offset\":48}]},"
+                "{\"kind\":\"reference\",\"offset\":50,\"number\":1,\"class\":\"VyxDemoShape\"}],"
+                "\"objects\":1,\"error\":null}\n");
+}
+
+TEST_F(Trace, EveryKindOfValueIsShownTyped) {
+  const char16_t wide[] = u"w\u00e9";
+  Bytes bytes = written([&](opstream &os) {
+    os << static_cast<signed char>(-1) << static_cast<unsigned short>(7) << static_cast<short>(-7)
+       << 4000000000ul << false << 0.1f << -0.5 << 1ull << 40 << -3ll;
+    os.compat_writeDWord(70000);
+    os.writeWideString(wide);
+    os.writeBytes("ab", 2);
+    os << TGSNumber<double, 1>(2.5);
+  });
+  TracingIpstream in(bytes.data(), bytes.size());
+  signed char c;
+  unsigned short w;
+  short s;
+  unsigned long d;
+  bool b;
+  float f;
+  double x;
+  unsigned long long u64;
+  int i;
+  long long i64;
+  in >> c >> w >> s >> d >> b >> f >> x >> u64 >> i >> i64;
+  in.compat_readDWord();
+  delete[] in.readWideString();
+  char raw[2];
+  in.readBytes(raw, 2);
+  TGSNumber<double, 1> scaled;
+  in >> scaled;
+  EXPECT_TRUE(in.atEnd());
+  TraceReport report;
+  report.File = "v";
+  report.Size = bytes.size();
+  report.Items = in.items();
+  std::ostringstream text;
+  PrintTraceText(text, report);
+  EXPECT_EQ(text.str(), "v: 74 bytes\n"
+                        "         0  char -1\n"
+                        "         1  word 7\n"
+                        "         3  short -7\n"
+                        "         5  dword 4000000000\n"
+                        "         9  bool false\n"
+                        "        13  float 0.1\n"
+                        "        17  double -0.5\n"
+                        "        25  uint64 1\n"
+                        "        33  int 40\n"
+                        "        37  int64 -3\n"
+                        "        45  compat dword 70000\n"
+                        "        49  wide string \"w\xc3\xa9\" (stored in 16-bit units)\n"
+                        "        64  bytes[2] 61 62\n"
+                        "        66  scaled double 2.5 (stored 2.5, scale^1)\n"
+                        "14 items, 0 objects\n");
 }
 
 TEST_F(Trace, SharedObjectsAreNumberedAndReferredTo) {
@@ -73,11 +185,12 @@ TEST_F(Trace, SharedObjectsAreNumberedAndReferredTo) {
   delete readA->Link;
   delete readA;
   ASSERT_EQ(report.Items.size(), 2u);
+  // The values of a shape come before its link (the last child).
   const TraceNode &first = report.Items[0];
-  const TraceNode &inner = child(first, 1);
+  const TraceNode &inner = first.children.back();
   EXPECT_EQ(inner.kind, TraceNode::Object);
   EXPECT_EQ(inner.number, 2u);
-  const TraceNode &back = child(inner, 1);
+  const TraceNode &back = inner.children.back();
   EXPECT_EQ(back.kind, TraceNode::Reference);
   EXPECT_EQ(back.number, 1u);
   EXPECT_EQ(back.className, "VyxDemoShape");
@@ -102,13 +215,17 @@ TEST_F(Trace, TheDemoSceneNestsAsItsObjectsNest) {
       list = &n;
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->number, 2u);
-  // The tags, read by value inside the scene, are part of its data.
-  EXPECT_EQ(root.children.back().kind, TraceNode::Data);
+  // The tags, read by value inside the scene, are a record of their own.
+  const TraceNode &tags = root.children.back();
+  EXPECT_EQ(tags.kind, TraceNode::Object);
+  EXPECT_TRUE(tags.byValue);
+  EXPECT_EQ(tags.className, "GStringCollection");
 
   std::ostringstream text;
   PrintTraceText(text, report);
   EXPECT_NE(text.str().find("object #3 VyxDemoShape"), std::string::npos) << text.str();
-  EXPECT_NE(text.str().find("|{..GStringCollec|"), std::string::npos);
+  EXPECT_NE(text.str().find("object #9 GStringCollection (by value)"), std::string::npos);
+  EXPECT_NE(text.str().find("string \"Alpine valley\""), std::string::npos);
   EXPECT_NE(text.str().find("end #1"), std::string::npos);
   EXPECT_NE(text.str().find("1 items, 9 objects"), std::string::npos);
 }
@@ -171,6 +288,33 @@ TEST_F(Trace, RecordsByValueAndAbsentObjectsAtTheTop) {
   EXPECT_EQ(report.Items[1].kind, TraceNode::Absent);
 }
 
+TEST_F(Trace, ItemsThatShareObjectsAreNotDestroyedOneByOne) {
+  // A scene written twice by value: the second record's shape list is a
+  // back-reference into the first, and each scene owns its list.
+  std::unique_ptr<VyxDemoScene> scene(MakeDemoScene());
+  VyxDemoShape loose("l", GPoint(), GRect());
+  VyxDemoShape *p = &loose;
+  Bytes bytes = written([&](opstream &os) {
+    os.writeStreamable(*scene);
+    os.writeStreamable(*scene);
+    os << p;
+  });
+  std::vector<GStreamable *> built;
+  TraceReport report = TracePStream(bytes, "x", &built);
+  ASSERT_FALSE(report.Failed) << report.Message;
+  EXPECT_EQ(DisposableItems(report.Items), (std::vector<bool>{false, false, true}));
+  // A second pointer to an item at the top builds nothing and ties nothing.
+  EXPECT_EQ(DisposableItems(TracePStream(written([&](opstream &os) { os << p << p; }), "y").Items),
+            (std::vector<bool>{true, true}));
+  ASSERT_EQ(built.size(), 3u);
+  auto *first = static_cast<VyxDemoScene *>(built[0]);
+  auto *second = static_cast<VyxDemoScene *>(built[1]);
+  EXPECT_EQ(first->Shapes, second->Shapes);
+  second->Shapes = nullptr;
+  for (GStreamable *object : built)
+    GStreamable::Destroy(object);
+}
+
 TEST_F(Trace, NestingBeyondTheLimitIsReported) {
   constexpr int Depth = 3000;
   std::vector<std::unique_ptr<VyxDemoShape>> chain;
@@ -187,13 +331,17 @@ TEST_F(Trace, NestingBeyondTheLimitIsReported) {
 
 TEST(TraceJson, StringsAreEscapedAndTheFormIsOneObject) {
   EXPECT_EQ(JsonString("a\"b\\c\n\x80"), "\"a\\\"b\\\\c\\u000a\\u0080\"");
+  // UTF-8 passes; a cut sequence, an overlong form and a surrogate do not.
+  EXPECT_EQ(JsonString("\xc3\xa9\xe2\x82\xac\xc3"), "\"\xc3\xa9\xe2\x82\xac\\u00c3\"");
+  EXPECT_EQ(JsonString("\xc0\xaf\xed\xa0\x80"), "\"\\u00c0\\u00af\\u00ed\\u00a0\\u0080\"");
   TraceReport report = TracePStream(Bytes{0, 2, 0x7B, 1, 0, 'Z', 0x5D}, "f\"");
   std::ostringstream json;
   PrintTraceJson(json, report);
   std::string text = json.str();
-  EXPECT_EQ(
-      text.rfind("{\"file\":\"f\\\"\",\"size\":7,\"items\":[{\"kind\":\"null\",\"offset\":0}", 0),
-      0u)
+  EXPECT_EQ(text.rfind("{\"file\":\"f\\\"\",\"size\":7,\"compressedSize\":null,\"items\":[{"
+                       "\"kind\":\"null\",\"offset\":0}",
+                       0),
+            0u)
       << text;
   EXPECT_NE(text.find("\"error\":{\"message\":"), std::string::npos);
   EXPECT_NE(text.find("\"unknownClass\":true"), std::string::npos);
