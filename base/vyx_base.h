@@ -56,6 +56,7 @@
 #include "pstreams/file_pstream.h"
 #include "pstreams/memory_pstream.h"
 #include "pstreams/pstream.h"
+#include "pstreams/pstream_tracer.h"
 #include "pstreams/streamable.h"
 
 #include "config/initialization_file.h"

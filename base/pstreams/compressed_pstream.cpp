@@ -98,7 +98,10 @@ void zpbase::close() {
   // with the buffers, but the failure stays in the state.
   Flate.flush();
   int lost = failureBitsOf(rdbuf()->getError());
+  // A file system may report a write error only when the file is closed.
   device->close();
+  if (device->getError() == GIO::IO_WRITE_FAILED)
+    lost |= failbit | badbit;
   restate(kept);
   if (lost)
     setstate(lost);

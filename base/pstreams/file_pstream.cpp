@@ -3,6 +3,7 @@
 #include "pstreams/file_pstream.h"
 
 #include "io/gfile.h"
+#include "pstreams/open_modes_impl.h"
 #include "resources/redirection.h"
 
 namespace {
@@ -12,38 +13,6 @@ constexpr long BufferSize = 4096;
 /// The installed redirection file (owned). Process-wide and not locked: it
 /// is installed while the application starts.
 RedirectionFile *Installed = nullptr;
-
-struct Modes {
-  GIO::IOOpenMode Open;
-  GFileIO::IOCreateMode Create;
-};
-
-/// The device modes of ios-style bits; false when "no create" and "no
-/// replace" are both asked for, which no file satisfies.
-bool modesOf(int mode, Modes &out) {
-  int exclusive = mode & (fpbase::nocreate | fpbase::noreplace);
-  if (exclusive == (fpbase::nocreate | fpbase::noreplace))
-    return false;
-  switch (mode & (fpbase::in | fpbase::out)) {
-  case fpbase::out:
-    out.Open = GIO::IO_WRITE;
-    break;
-  case fpbase::in | fpbase::out:
-    out.Open = GIO::IO_READWRITE;
-    break;
-  default:
-    out.Open = GIO::IO_READ;
-  }
-  if (exclusive == fpbase::noreplace)
-    out.Create = GFileIO::IO_CREATE_NEW;
-  else if (mode & fpbase::trunc)
-    out.Create = GFileIO::IO_CREATE_ALWAYS;
-  else if (exclusive == fpbase::nocreate)
-    out.Create = GFileIO::IO_OPEN_EXISTING;
-  else
-    out.Create = GFileIO::IO_OPEN_ALWAYS;
-  return true;
-}
 
 } // namespace
 
@@ -88,8 +57,8 @@ void fpbase::open(const char *file, GIO::IOOpenMode mode, GFileIO::IOCreateMode 
 }
 
 void fpbase::open(const char *file, int mode) {
-  Modes modes;
-  if (modesOf(mode, modes))
+  vyx::detail::FileOpenModes modes;
+  if (vyx::detail::FileOpenModesOf(mode, modes))
     open(file, modes.Open, modes.Create, GFileIO::IO_SHARE_NONE);
 }
 
@@ -99,6 +68,9 @@ void fpbase::close() {
     setstate(badbit);
     return;
   }
+  // A write failure met while the file was open means the file lacks data:
+  // closing must not make the stream look sound.
+  int kept = device->is_opened() ? rdstate() & badbit : 0;
   // The pending bytes go to the file first; whatever could not be written
   // is dropped with the buffer, but the failure stays in the state.
   Buffered.flush();
@@ -108,7 +80,15 @@ void fpbase::close() {
   // A file system may report a write error only when the file is closed.
   device->close();
   lost = lost || device->getError() == GIO::IO_WRITE_FAILED;
-  clear(lost ? (failbit | badbit) : 0);
+  if (lost) {
+    clear(failbit | badbit);
+  } else {
+    // A kept bit was raised (and thrown, if asked) when it was set.
+    int mask = get_exception_mask();
+    generate_exception_on(0);
+    clear(kept);
+    generate_exception_on(mask);
+  }
 }
 
 bool fpbase::is_open() const {

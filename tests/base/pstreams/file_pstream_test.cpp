@@ -164,6 +164,15 @@ TEST_F(FilePStream, AFailedFinalFlushStaysVisibleAfterClose) {
   EXPECT_FALSE(masked.is_open());
 }
 
+TEST_F(FilePStream, AWriteFailureWhileOpenSurvivesClose) {
+  ofpstream out("/dev/full", fpbase::trunc);
+  std::string block(10000, 'x');
+  out.writeBytes(block.data(), long(block.size())); // the buffer overflows onto the device
+  EXPECT_TRUE(out.bad());
+  out.close();
+  EXPECT_TRUE(out.bad()) << "a file that lacks data is not reported sound";
+}
+
 TEST_F(FilePStream, AFailingCloseIsAWriteFailure) {
   // All bytes reach the file; the file system reports the failure of a
   // deferred write only when the file is closed.
