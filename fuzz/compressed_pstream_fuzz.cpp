@@ -27,6 +27,7 @@
 
 #include "fuzz_check.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -146,13 +147,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     long position = in.turn_to_comp(!in.is_comp());
     FUZZ_CHECK(position >= -1 && position <= end);
   };
+  std::vector<Owned> objects;
   try {
     if (flags & 0x40)
       turn();
     for (int i = 0; i < MaxObjects && in.good(); ++i) {
       if (i < ScriptedSwitches && (switches >> i & 1))
         turn();
-      Owned object(static_cast<GStreamable *>(in.readPointer(GStreamable::gTypeInfo_)));
+      // A later record may refer back to an object read before: every
+      // object stays alive until the stream is done, and dies once.
+      auto *object = static_cast<GStreamable *>(in.readPointer(GStreamable::gTypeInfo_));
+      if (object && std::none_of(objects.begin(), objects.end(),
+                                 [&](const Owned &o) { return o.get() == object; }))
+        objects.emplace_back(object);
     }
   } catch (const GException &) {
     // The library's report of damaged data.
