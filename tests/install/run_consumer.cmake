@@ -32,7 +32,7 @@ if(PKG_CONFIG)
   file(GLOB_RECURSE pcfile ${prefix}/vyx-base.pc)
   get_filename_component(pcdir ${pcfile} DIRECTORY)
   set(ENV{PKG_CONFIG_PATH} ${pcdir})
-  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs vyx-base
+  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs vyx-math
                   OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE rc)
   if(rc)
     message(FATAL_ERROR "pkg-config failed")
