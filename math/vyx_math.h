@@ -10,4 +10,9 @@
 #include "math_module.h"
 #include "vyx_math_export.h"
 
+#include "numerics/quadrature.h"
+#include "numerics/random.h"
+#include "numerics/simple_spline.h"
+#include "numerics/special_functions.h"
+
 #endif // VYX_MATH_H
