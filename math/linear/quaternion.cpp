@@ -93,7 +93,9 @@ void Quaternion::DecomposeMatrix(const Matrix3D &m, Vector3D &shift, Quaternion 
 void Quaternion::QuaternionToEuler(const Quaternion &q, Vector3D &angles) {
   Matrix3D m;
   RotateMatrix(m, q);
-  angles = Matrix3D::euler(m, Matrix3D::HI());
+  // The angles of q's own rotation (taken from the identity to it), so that
+  // EulerToQuaternion gives q back.
+  angles = Matrix3D::euler(Matrix3D::HI(), m);
 }
 
 void Quaternion::EulerToQuaternion(const Vector3D &angles, Quaternion &q) {

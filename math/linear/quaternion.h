@@ -76,7 +76,10 @@ public:
   static void PreRotateMatrix(Matrix3D &m, const Quaternion &q);
   /// shift, scale and rotation of m.
   static void DecomposeMatrix(const Matrix3D &m, Vector3D &shift, Quaternion &q, Vector3D &scale);
+  /// The Euler angles (Matrix3D::euler) of q's rotation; the inverse of
+  /// EulerToQuaternion.
   static void QuaternionToEuler(const Quaternion &q, Vector3D &angles);
+  /// The quaternion of the rotation Matrix3D::euler(angles).
   static void EulerToQuaternion(const Vector3D &angles, Quaternion &q);
 
   /// Spherical interpolation along the shorter arc, not normalised.

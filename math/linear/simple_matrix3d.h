@@ -28,8 +28,9 @@ public:
   double Determinant() const;
   /// The signed cofactor of element (i, j).
   double GetMinor(int i, int j) const;
-  /// One real root of the characteristic polynomial (the largest when all
-  /// three are real and the cubic is not degenerate).
+  /// One real root of the characteristic polynomial: the largest of three
+  /// real roots, except that a root lying midway between the other two (a
+  /// depressed cubic without constant term) is itself taken.
   double GetEigenValue() const;
   /// A unit eigenvector of GetEigenValue(), which is returned in `value`;
   /// (1, 0, 0) when none can be solved for.
