@@ -21,6 +21,7 @@ template <> class VYX_MATH_API TGMatrix<float> : public vyx::TypedMatrix<float> 
 public:
   using TypedMatrix::TypedMatrix;
   TGMatrix() = default;
+  TGMatrix(const TGMatrix &) = default;
 
   /// Copies `m`, taking its shape (a view keeps its own; see GMatrixBase).
   TGMatrix &operator=(const TGMatrix &m) = default;

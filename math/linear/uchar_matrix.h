@@ -18,6 +18,7 @@ template <> class VYX_MATH_API TGMatrix<unsigned char> : public vyx::TypedMatrix
 public:
   using TypedMatrix::TypedMatrix;
   TGMatrix() = default;
+  TGMatrix(const TGMatrix &) = default;
 
   TGMatrix &operator=(const TGMatrix &m) = default;
   /// Sets every element to v.

@@ -19,6 +19,7 @@ template <> class VYX_MATH_API TGMatrix<Vector3D> : public vyx::TypedMatrix<Vect
 public:
   using TypedMatrix::TypedMatrix;
   TGMatrix() = default;
+  TGMatrix(const TGMatrix &) = default;
 
   TGMatrix &operator=(const TGMatrix &m) = default;
   /// Sets every point to v.
