@@ -86,9 +86,12 @@ void LinearSystem::diagonalize() {
     double p = (*this)[static_cast<unsigned>(i)][i];
     for (int j = i + 1; j < n; ++j) {
       double d = (*this)[static_cast<unsigned>(j)][i];
-      // Row j is scaled rather than row i, which zeroes element (j, i).
+      // Row j = row j - (d / p) × row i zeroes element (j, i). Scaling row j
+      // by -p / d before adding row i would do the same, but multiplies the
+      // rows by |p / d| at every step, which overflows single precision
+      // within a few dozen equations.
       if (std::fabs(d) >= Tolerance)
-        swap_rows_sp(j, i, -p / d, 1.0);
+        swap_rows_sp(j, i, 1.0, -d / p);
     }
   }
 }

@@ -158,12 +158,8 @@ Matrix3D Matrix3D::operator*(const Matrix3D &b) const {
   return c;
 }
 
-Vector3D Matrix3D::operator*(const Vector3D &p) const {
-  if (isUnary())
-    return p;
+Vector3D Matrix3D::generalPoint(const Vector3D &p) const {
   auto row = [&](int i) { return m[i][0] * p.x + m[i][1] * p.y + m[i][2] * p.z + m[i][3]; };
-  if (isRigid())
-    return Vector3D(row(0), row(1), row(2));
   double w = weight(row(3), p);
   return Vector3D(row(0) / w, row(1) / w, row(2) / w);
 }

@@ -77,8 +77,16 @@ public:
   // Products and transforms.
   Matrix3D operator*(const Matrix3D &b) const;
   /// The point transform; a weight of exactly 0 throws
-  /// VectorInFocus3D_Exception.
-  Vector3D operator*(const Vector3D &p) const;
+  /// VectorInFocus3D_Exception. The identity and rigid paths are inline.
+  Vector3D operator*(const Vector3D &p) const {
+    if (Flags & Identity)
+      return p;
+    if (Flags & Rigid)
+      return Vector3D(m[0][0] * p.x + m[0][1] * p.y + m[0][2] * p.z + m[0][3],
+                      m[1][0] * p.x + m[1][1] * p.y + m[1][2] * p.z + m[1][3],
+                      m[2][0] * p.x + m[2][1] * p.y + m[2][2] * p.z + m[2][3]);
+    return generalPoint(p);
+  }
   /// The direction transform: the image of d measured from the image of the
   /// origin. A weight of exactly 0 throws VectorInFocus3D_Exception.
   Vector3D operator&(const Vector3D &d) const;
@@ -139,13 +147,16 @@ public:
   void read_old(ipstream &is);
 
 private:
+  /// Leaves the elements for the caller to fill.
   struct NoInit {};
-  constexpr explicit Matrix3D(NoInit) : m{}, Flags(General) {}
+  explicit Matrix3D(NoInit) : Flags(General) {}
 
   void computeFlags();
   /// Scales the shift by GSUSInfo::InputScale() and computes the flags.
   void afterRead();
   Vector3D axisImage(int column) const;
+  /// The homogeneous point transform of a general matrix.
+  Vector3D generalPoint(const Vector3D &p) const;
   /// The weight of an image; exactly 0 throws VectorInFocus3D_Exception
   /// naming `v`.
   double weight(double w, const Vector3D &v) const;

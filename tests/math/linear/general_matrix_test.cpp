@@ -360,6 +360,32 @@ TEST(LinearSystemTest, SolvesByEliminationAndBackSubstitution) {
   EXPECT_THROW(t.set_row(3, Vec({1, 2, 3})), Matrix_IndexOutOfRange_Exception);
 }
 
+TEST(LinearSystemTest, LargeSystemsStayFinite) {
+  // Elimination must not let the rows grow: 64 diagonally dominant
+  // equations in single precision.
+  constexpr int n = 64;
+  LinearSystem s(n);
+  FMatrix original(n, n);
+  MultiDimVector row(n), b(n);
+  for (int r = 0; r < n; ++r) {
+    for (int c = 0; c < n; ++c)
+      row[c] = r == c ? n + 1.0 : std::sin(r * 7.0 + c);
+    s.set_row(r, row);
+    b[r] = r;
+  }
+  s.set_data(b);
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c)
+      original[r][c] = s[r][c];
+  s.solve();
+  for (int r = 0; r < n; ++r) {
+    double sum = 0;
+    for (int c = 0; c < n; ++c)
+      sum += original[r][c] * s.get_result()[c];
+    EXPECT_NEAR(r, sum, 1e-4) << r;
+  }
+}
+
 TEST(LinearSystemTest, SingularSystemsGiveZeroComponents) {
   LinearSystem s(3);
   s.set_row(0, Vec({1, 1, 0}));
