@@ -15,11 +15,6 @@ using vyx::ResourceChange;
 
 namespace {
 
-void Put(ResourceFileServer &server, const char *name, int32_t value) {
-  Blob blob(value, "");
-  server.put(&blob, Name(name), false);
-}
-
 /// Stores `n` raw bytes of value `fill` as a plain item.
 void PutRaw(ResourceFileServer &server, const char *name, long n, unsigned char fill) {
   Bytes data(std::size_t(n), fill);
@@ -110,7 +105,7 @@ TEST(ResourceContainerEdits, PutKeepsCachesAndAFailedPutLeavesNoEntry) {
   EXPECT_THROW(server->put(&faulty, Name("Rock,Blob"), false), std::runtime_error);
   EXPECT_EQ(server->get_resource_block(Name("Rock,Blob")), before);
   // The stream is back in plain mode and the container still sound.
-  Put(*server, "After,Blob", 4);
+  PutBlob(*server, "After,Blob", 4);
   server.reset();
   auto reopened = f.open();
   EXPECT_EQ(BlobValue(*reopened, Name("After,Blob")), 4);
@@ -126,8 +121,8 @@ TEST(ResourceContainerEdits, PutKeepsCachesAndAFailedPutLeavesNoEntry) {
 TEST(ResourceContainerEdits, RenamesRemovalsAndDirectories) {
   ContainerFile f;
   auto server = f.open();
-  Put(*server, "a\\b\\Rock,Blob", 1);
-  Put(*server, "x\\Sand,Blob", 2);
+  PutBlob(*server, "a\\b\\Rock,Blob", 1);
+  PutBlob(*server, "x\\Sand,Blob", 2);
   ResourceFileBlock rock = server->get_resource_block(Name("a\\b\\Rock,Blob"));
 
   server->rename(Name("a\\b\\Rock,Blob"), Name("x\\Sand,Blob")); // replaces Sand
@@ -135,7 +130,7 @@ TEST(ResourceContainerEdits, RenamesRemovalsAndDirectories) {
   EXPECT_EQ(server->get_resource_block(Name("x\\Sand,Blob")), rock); // bytes unmoved
   EXPECT_EQ(BlobValue(*server, Name("x\\Sand,Blob")), 1);
 
-  Put(*server, "a\\b\\c\\Deep,Blob", 3);
+  PutBlob(*server, "a\\b\\c\\Deep,Blob", 3);
   server->rename_directory(Name("a\\").get_path(), Name("a\\b\\q\\").get_path()); // into itself
   server->rename_directory(GResourcePath(), Name("y\\").get_path());
   EXPECT_TRUE(server->directory_exists(Name("a\\b\\c\\").get_path()));
@@ -171,7 +166,7 @@ TEST(ResourceContainerEdits, RenamesRemovalsAndDirectories) {
 
 TEST(ResourceContainerEdits, ReadOnlyFilesRefuseEveryChange) {
   ContainerFile f;
-  { Put(*f.open(), "Rock,Blob", 1); }
+  { PutBlob(*f.open(), "Rock,Blob", 1); }
   Bytes before = f.bytes();
   {
     auto server = f.open(GIO::IO_READ);
@@ -181,7 +176,7 @@ TEST(ResourceContainerEdits, ReadOnlyFilesRefuseEveryChange) {
     server->rename(Name("Rock,Blob"), Name("Sand,Blob"));
     server->empty();
     EXPECT_TRUE(server->exist(Name("Rock,Blob")));
-    Put(*server, "New,Blob", 2);
+    PutBlob(*server, "New,Blob", 2);
     EXPECT_NE(server->error(), 0);
     EXPECT_FALSE(server->exist(Name("New,Blob")));
   }
@@ -222,8 +217,8 @@ TEST(ResourceContainerEdits, PackMovesBestFitsAndCutsTheFile) {
 TEST(ResourceContainerEdits, PackingAContainerWithoutItemsLeavesHeaderDirectoryAndTrailers) {
   ContainerFile f;
   auto server = f.open();
-  Put(*server, "Rock,Blob", 1);
-  Put(*server, "Rock,Blob", 2);
+  PutBlob(*server, "Rock,Blob", 1);
+  PutBlob(*server, "Rock,Blob", 2);
   server->flush();
   server->remove(Name("Rock,Blob")); // its type stays, empty: pack drops it
   NoticeLog log;
@@ -248,16 +243,16 @@ TEST(ResourceContainerEdits, IteratorsWalkDescendingAndNoticesFollowChanges) {
   ContainerFile f;
   auto server = f.open();
   NoticeLog log;
-  Put(*server, "d\\e\\Rock,b", 1);
+  PutBlob(*server, "d\\e\\Rock,b", 1);
   EXPECT_EQ(log.changes(),
             (std::vector<ResourceChange>{ResourceChange::DirectoryCreated,
                                          ResourceChange::TypeCreated, ResourceChange::ItemPut}));
   EXPECT_STREQ(log.Notices[0].Path.get_readable_form(), "d\\e\\");
   EXPECT_EQ(log.Notices[2].Name, Name("d\\e\\Rock,b"));
   EXPECT_EQ(log.Notices[2].Server, server.get());
-  Put(*server, "d\\e\\Rock,a", 2);
-  Put(*server, "d\\e\\Rock,c", 3);
-  Put(*server, "d\\e\\Sand,c", 4);
+  PutBlob(*server, "d\\e\\Rock,a", 2);
+  PutBlob(*server, "d\\e\\Rock,c", 3);
+  PutBlob(*server, "d\\e\\Sand,c", 4);
   log.Notices.clear();
   server->flush();
   server->flush(); // nothing to do: no notice

@@ -52,11 +52,6 @@ Bytes DecodeSection(const std::string &path, long offset, long length, long &end
   return out;
 }
 
-void Put(ResourceFileServer &server, const char *name, int32_t value, const char *text = "") {
-  Blob blob(value, text);
-  server.put(&blob, Name(name), false);
-}
-
 TEST(ResourceContainer, AnEmptyFileBecomesHeaderDirectoryAndTwoTrailers) {
   ContainerFile f;
   WriteFile(f.Path, {});
@@ -91,8 +86,8 @@ TEST(ResourceContainer, ObjectsRoundTripAndEveryFlushAppendsADirectoryCopy) {
     auto server = f.open();
     Bytes fresh = f.bytes();
     firstLength = fresh.size();
-    Put(*server, "a\\b\\Rock,Blob", 7, "granite");
-    Put(*server, "Sand,Blob", 9);
+    PutBlob(*server, "a\\b\\Rock,Blob", 7, "granite");
+    PutBlob(*server, "Sand,Blob", 9);
     EXPECT_TRUE(server->is_modified());
     server->flush();
     EXPECT_FALSE(server->is_modified());
@@ -123,10 +118,10 @@ TEST(ResourceContainer, ObjectsRoundTripAndEveryFlushAppendsADirectoryCopy) {
 TEST(ResourceContainer, NamesAreCaseSensitiveAndWalkedInDescendingByteOrder) {
   ContainerFile f;
   auto server = f.open();
-  Put(*server, "rock,Blob", 1);
-  Put(*server, "Rock,Blob", 2);
-  Put(*server, "ROCK,Blob", 3);
-  Put(*server, "\xE9,Blob", 4);
+  PutBlob(*server, "rock,Blob", 1);
+  PutBlob(*server, "Rock,Blob", 2);
+  PutBlob(*server, "ROCK,Blob", 3);
+  PutBlob(*server, "\xE9,Blob", 4);
   EXPECT_EQ(BlobValue(*server, Name("Rock,Blob")), 2);
   EXPECT_EQ(BlobValue(*server, Name("ROCK,Blob")), 3);
   EXPECT_FALSE(server->exist(Name("rocK,Blob")));
@@ -142,9 +137,9 @@ TEST(ResourceContainer, CutOrDamagedEndsRecover) {
   long secondRoot = 0;
   {
     auto server = f.open();
-    Put(*server, "One,Blob", 1);
+    PutBlob(*server, "One,Blob", 1);
     server->flush();
-    Put(*server, "Two,Blob", 2);
+    PutBlob(*server, "Two,Blob", 2);
     server->flush();
     secondRoot = long(LastRoot(f.bytes()));
   }
@@ -165,7 +160,7 @@ TEST(ResourceContainer, CutOrDamagedEndsRecover) {
     EXPECT_FALSE(server->exist(Name("Two,Blob")));
     // Writing after a recovery: the new copy must win on the next opening,
     // also when it ends before the old damaged tail did.
-    Put(*server, "Three,Blob", 3);
+    PutBlob(*server, "Three,Blob", 3);
   }
   {
     auto server = f.open();
@@ -187,7 +182,7 @@ TEST(ResourceContainer, CutOrDamagedEndsRecover) {
     auto server = f.open();
     ASSERT_TRUE(server);
     EXPECT_FALSE(server->exist(Name("One,Blob")));
-    Put(*server, "New,Blob", 5);
+    PutBlob(*server, "New,Blob", 5);
   }
   EXPECT_EQ(BlobValue(*f.open(GIO::IO_READ), Name("New,Blob")), 5);
   EXPECT_EQ(Blob::Live, 0);
@@ -208,7 +203,7 @@ TEST(ResourceContainer, ContainersFollowExecutableImagesAndForeignBlocks) {
     auto server = f.open();
     ASSERT_TRUE(server);
     EXPECT_EQ(server->base_position(), 528);
-    Put(*server, "Rock,Blob", 4);
+    PutBlob(*server, "Rock,Blob", 4);
     server->flush();
     ResourceFileBlock block = server->get_resource_block(Name("Rock,Blob"));
     Bytes file = f.bytes();
@@ -296,7 +291,7 @@ TEST(ResourceContainer, PositionsBeyondThirtyTwoBitsAreRefused) {
   server->put(&big, Name("Big,Blob"), false);
   EXPECT_NE(server->error() & pstream::badbit, 0);
   EXPECT_FALSE(server->exist(Name("Big,Blob")));
-  Put(*server, "Small,Blob", 3);
+  PutBlob(*server, "Small,Blob", 3);
   EXPECT_EQ(server->error(), 0);
   server.reset();
   EXPECT_LE(std::filesystem::file_size(f.Path), uintmax_t(ResourceFileServer::MaxContainerEnd));

@@ -74,6 +74,11 @@ GResourceFullName Name(const char *text) {
   return name;
 }
 
+void PutBlob(ResourceFileServer &server, const char *name, int32_t value, const char *text) {
+  Blob blob(value, text);
+  server.put(&blob, Name(name), false);
+}
+
 NoticeLog::NoticeLog() {
   CurrentLog = this;
   Previous = vyx::SetResourceNoticeListener(
