@@ -68,10 +68,39 @@ private:
   std::unique_ptr<GBufferedIO> PlainOwner; // only for plain sections
 };
 
+/// The devices on one file handle share its file offset, which a buffered
+/// device relies on between its own reads and writes. A section reader on
+/// the server's handle therefore runs inside a keeper: it flushes the
+/// server's stream (leaving its device idle at its place) and puts the
+/// offset back when it goes. Readers nest this way too: an object whose
+/// reading fetches another item finds its own reader's offset restored.
+class FileOffsetKeeper {
+public:
+  explicit FileOffsetKeeper(pstream &stream, GFileIO &file) : File(file) {
+    stream.flush();
+    At = File.gtell();
+  }
+  ~FileOffsetKeeper() {
+    if (At >= 0)
+      File.gseek(At, GIO::IO_BEGIN);
+  }
+  FileOffsetKeeper(const FileOffsetKeeper &) = delete;
+  FileOffsetKeeper &operator=(const FileOffsetKeeper &) = delete;
+
+private:
+  GFileIO &File;
+  long At;
+};
+
 /// Copies `length` bytes from `in` (from its read position) to `out` (at
 /// its write position) through one buffer of at most CopyBufferSize bytes.
 /// Returns false when a stream fails or the input ends first.
 bool CopyBytes(ipstream &in, opstream &out, long length);
+
+/// Reads `length` bytes of `in` into memory, a buffer at a time (so the
+/// memory follows the data actually there); false when the input ends
+/// first. For copies whose two sides share one file.
+bool ReadAll(ipstream &in, long length, std::vector<unsigned char> &bytes);
 
 } // namespace vyx::detail
 

@@ -122,6 +122,18 @@ bool CopyBytes(ipstream &in, opstream &out, long length) {
   return in.good() && out.good();
 }
 
+bool ReadAll(ipstream &in, long length, std::vector<unsigned char> &bytes) {
+  bytes.clear();
+  for (long done = 0; done < length;) {
+    long n = std::min(length - done, CopyBufferSize);
+    bytes.resize(std::size_t(done + n));
+    if (in.readBytes(bytes.data() + done, n) != n)
+      return false;
+    done += n;
+  }
+  return in.good();
+}
+
 } // namespace vyx::detail
 
 namespace {
@@ -568,8 +580,7 @@ GStreamable *ResourceFileServer::get_item(ResourceItem &item, bool keep) {
   GFileIO *file = Stream->getFileIO();
   if (!file || !file->is_opened())
     return nullptr;
-  // Bytes of the last write may still wait in the stream's buffers.
-  Stream->flush();
+  FileOffsetKeeper offset(*Stream, *file);
   SectionReader reader(*file, item.compressed);
   if (!reader.start(Base + item.position))
     return nullptr;
@@ -592,7 +603,7 @@ char *ResourceFileServer::read_class_name(const GResourceFullName &name) {
   GFileIO *file = Stream->getFileIO();
   if (!item || !file || !file->is_opened())
     return nullptr;
-  Stream->flush();
+  FileOffsetKeeper offset(*Stream, *file);
   SectionReader reader(*file, item->compressed);
   if (!reader.start(Base + item->position))
     return nullptr;

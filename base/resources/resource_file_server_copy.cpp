@@ -48,18 +48,31 @@ void ResourceFileServer::copy_from(const GResourceFullName &name, ipstream &in, 
       undo_item(name, created, saved);
       return;
     }
-    // Reading this server's own stream while writing it: the bytes come
-    // through a reader of their own on the same file.
-    std::unique_ptr<SectionReader> own;
-    ipstream *source = &in;
-    if (source == static_cast<ipstream *>(Stream.get())) {
-      Stream->flush();
-      own = std::make_unique<SectionReader>(*Stream->getFileIO(), false);
-      own->start(from);
-      source = own.get();
+    // Reading this server's own stream while writing it: both sides move
+    // one file, so the bytes are read completely first, through a reader
+    // of their own.
+    std::vector<unsigned char> own;
+    bool fromOwn = &in == static_cast<ipstream *>(Stream.get());
+    if (fromOwn) {
+      long fileLength = file_length();
+      bool read = false;
+      if (GFileIO *file = Stream->getFileIO()) {
+        FileOffsetKeeper offset(*Stream, *file);
+        SectionReader reader(*file, false);
+        read = from <= fileLength && fileLength - from >= length && reader.start(from) &&
+               ReadAll(reader, length, own);
+      }
+      Stream->clear();
+      if (!read || Stream->seekp(Base + DataEnd) != Base + DataEnd) {
+        undo_item(name, created, saved);
+        return;
+      }
     }
-    if (!append_section(name, *item, created, (flags & 2) != 0,
-                        [&] { return CopyBytes(*source, *Stream, length); }))
+    if (!append_section(name, *item, created, (flags & 2) != 0, [&] {
+          if (!fromOwn)
+            return CopyBytes(in, *Stream, length);
+          return Stream->writeBytes(own.data(), long(own.size())) == long(own.size());
+        }))
       return;
     item->compressed = flags != 0;
     notices.add(ResourceChange::ItemCopied, name);
@@ -74,15 +87,25 @@ bool ResourceFileServer::extract_to(opstream &out, const GResourceFullName &name
   if (!item || !file || !file->is_opened())
     return false;
   Stream->clear();
-  Stream->flush();
   bool decode = decompress && item->compressed;
   long length = decompress ? item->data_size : item->size;
   if (length < 0)
     return false; // decoded length unknown
-  SectionReader reader(*file, decode);
-  if (!reader.start(Base + item->position))
-    return false;
-  return CopyBytes(reader, out, length) && out.good();
+  // Into this server's own stream, the bytes are read completely before
+  // they are written: both sides move one file.
+  bool own = &out == static_cast<opstream *>(Stream.get());
+  std::vector<unsigned char> bytes;
+  {
+    FileOffsetKeeper offset(*Stream, *file);
+    SectionReader reader(*file, decode);
+    if (!reader.start(Base + item->position))
+      return false;
+    if (!own)
+      return CopyBytes(reader, out, length) && out.good();
+    if (!ReadAll(reader, length, bytes))
+      return false;
+  }
+  return out.writeBytes(bytes.data(), long(bytes.size())) == long(bytes.size()) && out.good();
 }
 
 // Packing -----------------------------------------------------------------------------

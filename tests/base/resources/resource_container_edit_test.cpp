@@ -294,3 +294,71 @@ TEST(ResourceContainerEdits, IteratorsWalkDescendingAndNoticesFollowChanges) {
 }
 
 } // namespace
+
+namespace {
+
+ResourceFileServer *LinkServer = nullptr;
+
+/// Fetches another item of the same container while it is being read, in
+/// the middle of data that spans several buffers.
+class Linked : public GStreamable {
+  VYX_DECLARE_CLASS(Linked);
+  void write(opstream &os) override {
+    os << Other;
+    os.writeBytes(Payload.data(), long(Payload.size()));
+    os << Tail;
+  }
+  void read(ipstream &is) override {
+    is >> Other;
+    OtherValue = BlobValue(*LinkServer, Name(Other));
+    Payload.resize(20000);
+    is.readBytes(Payload.data(), long(Payload.size()));
+    is >> Tail;
+    vyx::ReadCheck(is);
+  }
+
+  GString Other;
+  Bytes Payload;
+  int32_t Tail = 0;
+  int32_t OtherValue = 0;
+};
+
+HINSTANCE LinkedModule = nullptr;
+VYX_IMPLEMENT_CLASS(Linked, "ResTestLinked", &LinkedModule, GStreamable)
+
+TEST(ResourceContainerEdits, ReadsNestedInsideReadsKeepTheirPlaces) {
+  ContainerFile f;
+  auto server = f.open();
+  LinkServer = server.get();
+  Linked linked;
+  linked.Other = "Other,Blob";
+  for (uint32_t i = 0, x = 7; i < 20000; ++i)
+    linked.Payload.push_back(uint8_t((x = x * 1103515245u + 12345u) >> 16));
+  linked.Tail = 77;
+  PutBlob(*server, "Other,Blob", 5);
+  for (bool compressed : {true, false}) {
+    if (!compressed) { // the same bytes as a plain item
+      ompstream plain;
+      plain << static_cast<GStreamable *>(&linked);
+      impstream in(plain.data(), plain.size());
+      server->copy_from(Name("Link,Linked"), in, -1, 0);
+    } else {
+      server->put(&linked, Name("Link,Linked"), false);
+    }
+    GStreamable *read = server->get(Name("Link,Linked"), false);
+    auto *back = vyx::rtti_cast<Linked>(read);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->OtherValue, 5);
+    EXPECT_EQ(back->Payload, linked.Payload);
+    EXPECT_EQ(back->Tail, 77);
+    GStreamable::Destroy(read);
+  }
+  // Extracting into the server's own stream writes where that stream stands.
+  iopstream &own = server->get_stream();
+  long end = own.seekp(0, GIO::IO_END);
+  EXPECT_TRUE(server->extract_to(own, Name("Other,Blob"), false));
+  EXPECT_EQ(own.tellp(), end + server->get_resource_block(Name("Other,Blob")).size);
+  LinkServer = nullptr;
+}
+
+} // namespace
