@@ -183,8 +183,9 @@ GString GResourcePath::get_readable_form() const {
 
 void GResourcePath::parse_readable_form(const GString &text) {
   GResourcePath path;
+  // A text ends at its first NUL byte.
   const char *s = text.c_str();
-  const char *end = s + text.length();
+  const char *end = s + std::strlen(s);
   while (s < end) {
     const char *piece = s;
     while (s < end && *s != '\\' && *s != '/')
