@@ -53,19 +53,20 @@ long ParseTrailer(const unsigned char (&trailer)[TrailerSize]);
 inline void FailWrite(pstream &stream) { stream.clear(stream.rdstate() | pstream::badbit); }
 
 /// A reading pstream on a file handle shared with another device (which
-/// keeps owning it), positioned at one section and reading it plainly or
-/// through a Flate decoder.
+/// keeps owning it). It reads one section at a time, plainly or through
+/// its Flate decoder, and can be started again on another section (the
+/// decoder's tables are made once).
 class SectionReader : public ipstream {
 public:
-  SectionReader(const GFileIO &file, bool compressed);
+  explicit SectionReader(const GFileIO &file);
   ~SectionReader() override;
-  /// Seeks to the absolute `offset`; false when that fails.
-  bool start(long offset);
+  /// Ends what the last section left, seeks to the absolute `offset` and
+  /// reads compressed or plain data from there; false when the seek fails.
+  bool start(long offset, bool compressed);
 
 private:
-  GBufferedIO *Plain = nullptr;            // owned by Flate when compressed
-  std::unique_ptr<GFlateBufferedIO> Flate; // only for compressed sections
-  std::unique_ptr<GBufferedIO> PlainOwner; // only for plain sections
+  std::unique_ptr<GFlateBufferedIO> Flate; // owns the chain below it
+  GBufferedIO *Plain = nullptr;
 };
 
 /// The devices on one file handle share its file offset, which a buffered
@@ -103,6 +104,39 @@ bool CopyBytes(ipstream &in, opstream &out, long length);
 bool ReadAll(ipstream &in, long length, std::vector<unsigned char> &bytes);
 
 } // namespace vyx::detail
+
+/// The reader of one read of an item: the server's own reader when it is
+/// free, else (a read nested in another) one made for it; the server's
+/// file offset is kept across it.
+class ResourceFileServer::SectionRead {
+public:
+  SectionRead(ResourceFileServer &server, GFileIO &file)
+      : Offset(*server.Stream, file), Server(server) {
+    if (!Server.ReaderBusy) {
+      if (!Server.Reader)
+        Server.Reader = std::make_unique<vyx::detail::SectionReader>(file);
+      Reader = Server.Reader.get();
+      Server.ReaderBusy = true;
+    } else {
+      Own = std::make_unique<vyx::detail::SectionReader>(file);
+      Reader = Own.get();
+    }
+  }
+  ~SectionRead() {
+    if (!Own)
+      Server.ReaderBusy = false;
+  }
+  SectionRead(const SectionRead &) = delete;
+  SectionRead &operator=(const SectionRead &) = delete;
+
+  vyx::detail::SectionReader &reader() { return *Reader; }
+
+private:
+  vyx::detail::FileOffsetKeeper Offset; // restored last
+  ResourceFileServer &Server;
+  std::unique_ptr<vyx::detail::SectionReader> Own;
+  vyx::detail::SectionReader *Reader = nullptr;
+};
 
 /// The notices of one operation, delivered after its lock is released.
 class ResourceFileServer::Notices {

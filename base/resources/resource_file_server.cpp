@@ -89,23 +89,23 @@ long ParseTrailer(const unsigned char (&trailer)[TrailerSize]) {
   return static_cast<int32_t>(getDWord(trailer + 4));
 }
 
-SectionReader::SectionReader(const GFileIO &file, bool compressed) {
+SectionReader::SectionReader(const GFileIO &file) {
   auto *device = new GFileIO;
   device->attach(file);
   Plain = new GBufferedIO(device);
-  if (compressed)
-    Flate = std::make_unique<GFlateBufferedIO>(Plain, ContainerSpeed);
-  else
-    PlainOwner.reset(Plain);
+  Flate = std::make_unique<GFlateBufferedIO>(Plain, ContainerSpeed);
   bind(Plain);
 }
 
 SectionReader::~SectionReader() = default;
 
-bool SectionReader::start(long offset) {
+bool SectionReader::start(long offset, bool compressed) {
+  clear();
+  Flate->flush(); // the whole chain idle: nothing of the last section stays
+  bind(Plain);
   if (seekg(offset) != offset)
     return false;
-  if (Flate)
+  if (compressed)
     bind(Flate.get());
   return true;
 }
@@ -347,6 +347,7 @@ ResourceFileServer::ResourceFileServer(zpstream *stream, const char *name)
 }
 
 ResourceFileServer::~ResourceFileServer() {
+  Reader.reset(); // before the file it shares goes
   flush();
   Root.reset();
   Stream.reset();
@@ -580,9 +581,9 @@ GStreamable *ResourceFileServer::get_item(ResourceItem &item, bool keep) {
   GFileIO *file = Stream->getFileIO();
   if (!file || !file->is_opened())
     return nullptr;
-  FileOffsetKeeper offset(*Stream, *file);
-  SectionReader reader(*file, item.compressed);
-  if (!reader.start(Base + item.position))
+  SectionRead read(*this, *file);
+  SectionReader &reader = read.reader();
+  if (!reader.start(Base + item.position, item.compressed))
     return nullptr;
   InputScaleGuard scale;
   GStreamable *object = nullptr;
@@ -603,9 +604,9 @@ char *ResourceFileServer::read_class_name(const GResourceFullName &name) {
   GFileIO *file = Stream->getFileIO();
   if (!item || !file || !file->is_opened())
     return nullptr;
-  FileOffsetKeeper offset(*Stream, *file);
-  SectionReader reader(*file, item->compressed);
-  if (!reader.start(Base + item->position))
+  SectionRead read(*this, *file);
+  SectionReader &reader = read.reader();
+  if (!reader.start(Base + item->position, item->compressed))
     return nullptr;
   try {
     return reader.read_class_name_from_pointer();

@@ -59,6 +59,10 @@ class GResourceSubDirectoryIterator;
 class GResourceTypeIterator;
 class GResourceIterator;
 
+namespace vyx::detail {
+class SectionReader;
+} // namespace vyx::detail
+
 namespace vyx {
 
 /// The handles attached to a server, in the order they attached (not
@@ -193,6 +197,7 @@ private:
   friend struct vyx::ResourceServerDeleter;
   friend vyx::ResourceServerPtr vyx::OpenResourceServer(const char *, GIO::IOOpenMode);
   class Notices;
+  class SectionRead;
 
   /// Takes ownership of `stream`; locates or creates the container.
   ResourceFileServer(zpstream *stream, const char *name);
@@ -243,6 +248,9 @@ private:
   bool Modified = false;
   bool KeptOpen = false;
   mutable GCriticalSection Lock;
+  /// Reads items through a stream of its own on the same file handle.
+  std::unique_ptr<vyx::detail::SectionReader> Reader;
+  bool ReaderBusy = false;
 };
 
 #endif // VYX_RESOURCES_RESOURCE_FILE_SERVER_H

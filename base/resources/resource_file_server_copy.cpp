@@ -57,9 +57,9 @@ void ResourceFileServer::copy_from(const GResourceFullName &name, ipstream &in, 
       long fileLength = file_length();
       bool read = false;
       if (GFileIO *file = Stream->getFileIO()) {
-        FileOffsetKeeper offset(*Stream, *file);
-        SectionReader reader(*file, false);
-        read = from <= fileLength && fileLength - from >= length && reader.start(from) &&
+        SectionRead section(*this, *file);
+        SectionReader &reader = section.reader();
+        read = from <= fileLength && fileLength - from >= length && reader.start(from, false) &&
                ReadAll(reader, length, own);
       }
       Stream->clear();
@@ -96,9 +96,9 @@ bool ResourceFileServer::extract_to(opstream &out, const GResourceFullName &name
   bool own = &out == static_cast<opstream *>(Stream.get());
   std::vector<unsigned char> bytes;
   {
-    FileOffsetKeeper offset(*Stream, *file);
-    SectionReader reader(*file, decode);
-    if (!reader.start(Base + item->position))
+    SectionRead section(*this, *file);
+    SectionReader &reader = section.reader();
+    if (!reader.start(Base + item->position, decode))
       return false;
     if (!own)
       return CopyBytes(reader, out, length) && out.good();
