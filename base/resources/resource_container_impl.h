@@ -172,6 +172,11 @@ bool ResourceFileServer::append_section(const GResourceFullName &name, ResourceI
                                         bool created, bool compressed, Write write) {
   const ResourceFileBlock saved = item.block();
   const long start = DataEnd;
+  if (Base + start > MaxContainerEnd) {
+    vyx::detail::FailWrite(*Stream);
+    undo_item(name, created, saved);
+    return false;
+  }
   Stream->turn_to_comp(compressed);
   bool written = false;
   try {

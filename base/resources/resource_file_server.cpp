@@ -489,6 +489,12 @@ void ResourceFileServer::flush() {
     if (!Modified)
       return;
     Stream->clear();
+    // The trailer names the section's position in 32 bits: past that,
+    // nothing is written.
+    if (Base + DataEnd > MaxContainerEnd) {
+      FailWrite(*Stream);
+      return;
+    }
     if (Stream->seekp(Base + DataEnd) != Base + DataEnd)
       return;
     Stream->turn_to_comp(true);
