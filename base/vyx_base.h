@@ -63,7 +63,16 @@
 #include "config/text_file.h"
 #include "config/units.h"
 
+#include "resources/memory_crc.h"
 #include "resources/redirection.h"
+#include "resources/resource_collection.h"
+#include "resources/resource_directory.h"
+#include "resources/resource_file_server.h"
+#include "resources/resource_full_name.h"
+#include "resources/resource_iterator.h"
+#include "resources/resource_notice.h"
+#include "resources/resource_path.h"
+#include "resources/resource_server_registry.h"
 
 #include "io/bit_io.h"
 #include "io/buffered_io.h"
