@@ -37,6 +37,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -52,6 +53,9 @@ constexpr uint32_t SizedString = 0xFFFFFFFF;
 constexpr unsigned short MetaClassLengthMask = 0x0FFF;
 constexpr unsigned short LongIndex = 0xFFFF;
 constexpr long SkipBlock = 4096;
+/// Segments of the read-objects table that a seek keeps: 64 + ... + 2048
+/// entries.
+constexpr unsigned KeptSegments = 6;
 /// First read of a string's bytes; later reads double what has arrived.
 constexpr std::size_t FirstStringChunk = 4096;
 /// Strings up to this size are read byte by byte from the device window.
@@ -87,11 +91,6 @@ char *narrowOf(const unsigned short *units, std::size_t n) {
   vyx::Utf16ToNarrow(units, n, out);
   out[bytes] = '\0';
   return out;
-}
-
-/// The entry of the object numbered `index` (entry index - 1), or null.
-template <class Entry> Entry *entryOf(std::vector<Entry> &objects, unsigned long index) {
-  return index == 0 || index > objects.size() ? nullptr : &objects[index - 1];
 }
 
 } // namespace
@@ -157,6 +156,28 @@ bool ipstream::getBytes(unsigned char *bytes, unsigned n) {
   return true;
 }
 
+namespace {
+
+/// The N bytes at `bytes` as a number stored little-endian (`reversed`
+/// false) or big-endian.
+template <unsigned N> uint64_t storedValue(const unsigned char *bytes, bool reversed) {
+  uint64_t value = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&value, bytes, N);
+    if (N > 1 && reversed)
+      value = __builtin_bswap64(value) >> (64 - 8 * N);
+  } else if (reversed) {
+    for (unsigned i = 0; i < N; ++i)
+      value = (value << 8) | bytes[i];
+  } else {
+    for (unsigned i = N; i > 0; --i)
+      value = (value << 8) | bytes[i - 1];
+  }
+  return value;
+}
+
+} // namespace
+
 template <unsigned N> inline bool ipstream::tryFixed(uint64_t &value) {
   unsigned char bytes[N];
   GAbstractBufferedIO *device = rdbuf();
@@ -165,14 +186,7 @@ template <unsigned N> inline bool ipstream::tryFixed(uint64_t &value) {
     ReadBytes += N;
   else
     complete = getBytes(bytes, N);
-  value = 0;
-  if (need_swap_bytes()) {
-    for (unsigned i = 0; i < N; ++i)
-      value = (value << 8) | bytes[i];
-  } else {
-    for (unsigned i = N; i > 0; --i)
-      value = (value << 8) | bytes[i - 1];
-  }
+  value = storedValue<N>(bytes, need_swap_bytes());
   return complete;
 }
 
@@ -487,27 +501,44 @@ unsigned long ipstream::objectIndex() {
 unsigned long ipstream::readObjectIndex() { return objectIndex(); }
 
 GStreamable *ipstream::find(unsigned long index) {
-  ReadEntry *entry = entryOf(ReadObjects, index);
-  return entry ? entry->Object : nullptr;
+  return index == 0 || index > ReadCount ? nullptr : readEntry(index - 1).Object;
 }
 
 unsigned long ipstream::registerObject(GStreamable &obj) {
-  ReadObjects.push_back(ReadEntry{&obj, nullptr, nullptr});
-  return ReadObjects.size();
+  return addReadEntry(&obj, nullptr, nullptr);
+}
+
+void ipstream::addReadSegment() {
+  // More segments than there are addresses for entries: never reached.
+  if (ReadSegmentCount == MaxSegments)
+    throw std::bad_alloc();
+  std::size_t size = FirstSegment << ReadSegmentCount;
+  // Left uninitialised: entries are written before they are read.
+  ReadSegments[ReadSegmentCount].reset(new ReadEntry[size]);
+  ++ReadSegmentCount;
+  ReadCapacity += size;
+}
+
+void ipstream::freeReadSegments(unsigned first) {
+  for (unsigned s = first; s < ReadSegmentCount; ++s)
+    ReadSegments[s].reset();
+  if (first < ReadSegmentCount) {
+    ReadSegmentCount = first;
+    ReadCapacity = FirstSegment * ((std::size_t(1) << first) - 1);
+  }
 }
 
 void ipstream::forgetReadObjects() {
   LastClass = nullptr;
-  ReadObjects.clear();
-  if (ReadObjects.capacity() > 4096)
-    ReadObjects.shrink_to_fit();
+  ReadCount = 0;
+  // Keep the small segments for the objects read after the seek.
+  freeReadSegments(KeptSegments);
 }
 
 void ipstream::rollBack(std::size_t mark, bool destroyBuilt) {
-  GStreamable *built =
-      (destroyBuilt && mark < ReadObjects.size()) ? ReadObjects[mark].Object : nullptr;
-  if (mark < ReadObjects.size())
-    ReadObjects.resize(mark);
+  GStreamable *built = (destroyBuilt && mark < ReadCount) ? readEntry(mark).Object : nullptr;
+  if (mark < ReadCount)
+    ReadCount = mark;
   if (built)
     built->destroyThis();
 }
@@ -520,7 +551,26 @@ const GMetaClass *ipstream::find_class(const char *name) {
 
 const GMetaClass *ipstream::readPrefix() { return prefix(); }
 
+inline const GMetaClass *ipstream::repeatedPrefix() {
+  // Most records of a stream repeat the class of the one before: their
+  // whole prefix ('{', the length, the name) is compared in place in the
+  // device window.
+  if (!LastClass)
+    return nullptr;
+  std::size_t n = LastClassName.size() - 1;
+  GAbstractBufferedIO *device = rdbuf();
+  const unsigned char *head = device ? vyx::detail::DeviceWindow::peek(*device, n + 3) : nullptr;
+  if (!head || head[0] != PrefixByte || storedValue<2>(head + 1, need_swap_bytes()) != n ||
+      std::memcmp(head + 3, LastClassName.data(), n) != 0)
+    return nullptr;
+  vyx::detail::DeviceWindow::skip(*device, n + 3);
+  ReadBytes += static_cast<uint32_t>(n + 3);
+  return LastClass;
+}
+
 const GMetaClass *ipstream::prefix() {
+  if (const GMetaClass *m = repeatedPrefix())
+    return m;
   int prefixByte = static_cast<int>(getFixed<1>());
   PSTREAM_CHECK(prefixByte != OldPrefixByte, OldPrefix_Exception());
   PSTREAM_CHECK(prefixByte == PrefixByte, InvalidPStreamPrefix_Exception(tellg()));
@@ -578,7 +628,7 @@ void *ipstream::readData(const GMetaClass *m, GStreamable *obj, const type_info 
   return data(m, obj, t);
 }
 
-void *ipstream::data(const GMetaClass *m, GStreamable *obj, const type_info &t) {
+inline void *ipstream::readObject(const GMetaClass *m, GStreamable *obj, const type_info &t) {
   DepthGuard depth(*this);
   const bool built = obj == nullptr;
   if (built) {
@@ -589,11 +639,11 @@ void *ipstream::data(const GMetaClass *m, GStreamable *obj, const type_info &t) 
       throw AbstractClass_Exception(m);
     }
   }
-  std::size_t mark = ReadObjects.size();
+  std::size_t mark = ReadCount;
   try {
     void *cast = obj->cast_to_(t);
     PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
-    ReadObjects.push_back(ReadEntry{obj, &t, cast});
+    addReadEntry(obj, &t, cast);
     const GMetaClass *saved = ReadingClass;
     ReadingClass = m;
     try {
@@ -612,6 +662,10 @@ void *ipstream::data(const GMetaClass *m, GStreamable *obj, const type_info &t) 
   }
 }
 
+void *ipstream::data(const GMetaClass *m, GStreamable *obj, const type_info &t) {
+  return readObject(m, obj, t);
+}
+
 void ipstream::readSuffix(const GMetaClass *m) { suffix(m); }
 
 void ipstream::suffix(const GMetaClass *m) {
@@ -621,7 +675,7 @@ void ipstream::suffix(const GMetaClass *m) {
 
 void ipstream::readStreamable(GStreamable &obj) {
   VYX_IF_TRACED return tracedStreamable(obj);
-  std::size_t mark = ReadObjects.size();
+  std::size_t mark = ReadCount;
   try {
     const GMetaClass *m = prefix();
     if (m)
@@ -633,19 +687,9 @@ void ipstream::readStreamable(GStreamable &obj) {
   }
 }
 
-void *ipstream::readPointer(const type_info &t) {
-  return pointerAfterMarker(static_cast<int>(getFixed<1>()), t);
-}
-
-int ipstream::readMarker() { return static_cast<int>(getFixed<1>()); }
-
-void *ipstream::readPointerAfterMarker(int marker, const type_info &t) {
-  return pointerAfterMarker(marker, t);
-}
-
 void *ipstream::referenced(unsigned long index, const type_info &t) {
-  ReadEntry *entry = entryOf(ReadObjects, index);
-  PSTREAM_CHECK(entry, InvalidPStreamIndex_Exception(t, index, tellg()));
+  PSTREAM_CHECK(index != 0 && index <= ReadCount, InvalidPStreamIndex_Exception(t, index, tellg()));
+  ReadEntry *entry = &readEntry(index - 1);
   if (entry->Type != &t) {
     void *cast = entry->Object->cast_to_(t);
     PSTREAM_CHECK(cast, NotBaseClass_Exception(entry->Object->getTypeInfo_(), t, tellg()));
@@ -657,8 +701,8 @@ void *ipstream::referenced(unsigned long index, const type_info &t) {
 
 void *ipstream::newObject(const GMetaClass *m, const type_info &t) {
   PSTREAM_CHECK(m, UnknownStreamableType_Exception(nullptr));
-  std::size_t mark = ReadObjects.size();
-  void *result = data(m, nullptr, t);
+  std::size_t mark = ReadCount;
+  void *result = readObject(m, nullptr, t);
   try {
     suffix(m);
   } catch (...) {
@@ -669,18 +713,43 @@ void *ipstream::newObject(const GMetaClass *m, const type_info &t) {
   return result;
 }
 
-void *ipstream::pointerAfterMarker(int marker, const type_info &t) {
+inline void *ipstream::pointerAfterMarker(int marker, const type_info &t) {
   VYX_IF_TRACED return tracedPointer(marker, t);
   switch (marker) {
   case NullPointer:
     return nullptr;
-  case BackReference:
-    return referenced(objectIndex(), t);
-  case NewObject:
-    return newObject(prefix(), t);
+  case BackReference: {
+    unsigned long index = static_cast<unsigned long>(getFixed<2>());
+    if (index == LongIndex)
+      index = static_cast<unsigned long>(getFixed<4>());
+    // An object seen as the same type as before answers from the table.
+    if (index - 1 < ReadCount) {
+      const ReadEntry &entry = readEntry(index - 1);
+      if (entry.Type == &t)
+        return entry.Cast;
+    }
+    return referenced(index, t);
+  }
+  case NewObject: {
+    const GMetaClass *m = repeatedPrefix();
+    return newObject(m ? m : prefix(), t);
+  }
   default:
     throw InvalidPStreamMarker_Exception(marker, tellg());
   }
+}
+
+void *ipstream::readPointer(const type_info &t) {
+  return pointerAfterMarker(static_cast<int>(getFixed<1>()), t);
+}
+
+void *ipstream::readPointerAfterMarker(int marker, const type_info &t) {
+  return pointerAfterMarker(marker, t);
+}
+
+void *ipstream::readPointerWith(const type_info &t, int extraMarker, ExtraPointerReader readExtra) {
+  int marker = static_cast<int>(getFixed<1>());
+  return marker == extraMarker ? readExtra(*this, t) : pointerAfterMarker(marker, t);
 }
 
 void ipstream::registerStaticObjectToRead(GStreamable &obj) {
@@ -689,11 +758,10 @@ void ipstream::registerStaticObjectToRead(GStreamable &obj) {
   PSTREAM_CHECK(marker == BackReference, InvalidPStreamMarker_Exception(marker, tellg()));
   unsigned long index = objectIndex();
   // Either the object is there already, or it takes the next index.
-  ReadEntry *entry = entryOf(ReadObjects, index);
-  PSTREAM_CHECK((entry && entry->Object == &obj) || index == ReadObjects.size() + 1,
+  PSTREAM_CHECK(find(index) == &obj || index == ReadCount + 1,
                 InvalidPStreamIndex_Exception(obj.getTypeInfo_(), index, tellg()));
-  if (index == ReadObjects.size() + 1)
-    ReadObjects.push_back(ReadEntry{&obj, nullptr, nullptr});
+  if (index == ReadCount + 1)
+    addReadEntry(&obj, nullptr, nullptr);
   VYX_IF_TRACED Tracer->backReference(at, index, &obj);
 }
 

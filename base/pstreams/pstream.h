@@ -47,6 +47,7 @@
 #include "pstreams/streamable.h"
 #include "vyx_base_export.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -379,8 +380,10 @@ protected:
 
   /// readPointer after its marker byte has been read.
   void *readPointerAfterMarker(int marker, const type_info &t);
-  /// readByte for the library's own streams (not exported).
-  VYX_PSTREAM_INTERNAL int readMarker();
+  /// readPointer of a stream that knows one more marker: after the marker
+  /// `extraMarker`, `readExtra` reads the rest of the pointer.
+  using ExtraPointerReader = void *(*)(ipstream &is, const type_info &t);
+  void *readPointerWith(const type_info &t, int extraMarker, ExtraPointerReader readExtra);
   /// Forgets every object number.
   void forgetReadObjects();
 
@@ -417,6 +420,12 @@ private:
   VYX_PSTREAM_INTERNAL void rollBack(std::size_t mark, bool destroyBuilt);
   // The work of the protected operations of the same names.
   VYX_PSTREAM_INTERNAL const GMetaClass *prefix();
+  /// The class of a prefix that repeats the class of the record before,
+  /// recognised (and consumed) in the device window; null, with nothing
+  /// consumed, for any other prefix.
+  VYX_PSTREAM_INTERNAL const GMetaClass *repeatedPrefix();
+  /// The work of data(): builds (when `obj` is null), registers and reads.
+  VYX_PSTREAM_INTERNAL void *readObject(const GMetaClass *m, GStreamable *obj, const type_info &t);
   /// The class of a prefix's name read into NameBuffer.
   VYX_PSTREAM_INTERNAL const GMetaClass *namedClass(StoredString name, unsigned charSize);
   VYX_PSTREAM_INTERNAL void *data(const GMetaClass *m, GStreamable *obj, const type_info &t);
@@ -455,7 +464,32 @@ private:
     const type_info *Type;
     void *Cast;
   };
-  std::vector<ReadEntry> ReadObjects;
+  /// The read-objects table, object index i at entry i - 1. It is kept in
+  /// segments that double in size (the first holds FirstSegment entries), so
+  /// it grows without ever moving an entry and a small stream stays small.
+  static constexpr unsigned FirstSegmentBits = 6;
+  static constexpr std::size_t FirstSegment = std::size_t(1) << FirstSegmentBits;
+  static constexpr unsigned MaxSegments = 48;
+  /// Entry `i` (0-based, below ReadCapacity).
+  ReadEntry &readEntry(std::size_t i) {
+    std::size_t v = i + FirstSegment;
+    unsigned segment = static_cast<unsigned>(std::bit_width(v)) - FirstSegmentBits - 1;
+    return ReadSegments[segment][v - (FirstSegment << segment)];
+  }
+  /// Appends an entry; returns the new object index.
+  std::size_t addReadEntry(GStreamable *obj, const type_info *t, void *cast) {
+    if (ReadCount == ReadCapacity)
+      addReadSegment();
+    readEntry(ReadCount) = ReadEntry{obj, t, cast};
+    return ++ReadCount;
+  }
+  VYX_PSTREAM_INTERNAL void addReadSegment();
+  /// Frees the segments from `first` on.
+  VYX_PSTREAM_INTERNAL void freeReadSegments(unsigned first);
+  std::unique_ptr<ReadEntry[]> ReadSegments[MaxSegments];
+  std::size_t ReadCount = 0;
+  std::size_t ReadCapacity = 0;
+  unsigned ReadSegmentCount = 0;
   std::vector<unsigned char> NameBuffer;
   /// The last name find_class answered (with its terminator) and its class.
   std::vector<unsigned char> LastClassName;
