@@ -176,6 +176,28 @@ template <unsigned N> uint64_t storedValue(const unsigned char *bytes, bool reve
   return value;
 }
 
+/// memcmp(a, b, n) == 0, without a call for the lengths of most class names.
+[[gnu::always_inline]] inline bool sameBytes(const unsigned char *a, const unsigned char *b,
+                                             std::size_t n) {
+  if (n >= 8 && n <= 16) {
+    uint64_t a0, b0, a1, b1;
+    std::memcpy(&a0, a, 8);
+    std::memcpy(&b0, b, 8);
+    std::memcpy(&a1, a + n - 8, 8);
+    std::memcpy(&b1, b + n - 8, 8);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  if (n >= 4 && n < 8) {
+    uint32_t a0, b0, a1, b1;
+    std::memcpy(&a0, a, 4);
+    std::memcpy(&b0, b, 4);
+    std::memcpy(&a1, a + n - 4, 4);
+    std::memcpy(&b1, b + n - 4, 4);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  return std::memcmp(a, b, n) == 0;
+}
+
 } // namespace
 
 template <unsigned N> inline bool ipstream::tryFixed(uint64_t &value) {
@@ -504,8 +526,31 @@ GStreamable *ipstream::find(unsigned long index) {
   return index == 0 || index > ReadCount ? nullptr : readEntry(index - 1).Object;
 }
 
-unsigned long ipstream::registerObject(GStreamable &obj) {
-  return addReadEntry(&obj, nullptr, nullptr);
+unsigned long ipstream::registerObject(GStreamable &obj) { return addReadEntry(&obj, 0); }
+
+unsigned ipstream::seenTypeSlot(const type_info &t) {
+  unsigned slot = 1;
+  while (slot < SeenTypeCount && SeenTypes[slot] != &t)
+    ++slot;
+  if (slot == SeenTypeCount) {
+    if (slot == SeenTypeSlots)
+      return 0; // more types than slots: such objects are cast every time
+    SeenTypes[SeenTypeCount++] = &t;
+  }
+  LastSeenType = &t;
+  LastSeenSlot = slot;
+  return slot;
+}
+
+inline uint64_t ipstream::seenAs(GStreamable *obj, const type_info &t, void *cast) {
+  if (&t != LastSeenType && seenTypeSlot(t) == 0)
+    return 0;
+  constexpr int64_t Reach = int64_t(1) << 47;
+  auto distance =
+      static_cast<int64_t>(reinterpret_cast<uintptr_t>(cast) - reinterpret_cast<uintptr_t>(obj));
+  if (distance < -Reach || distance >= Reach)
+    return 0;
+  return (LastSeenSlot << 48) | (static_cast<uint64_t>(distance) & ((uint64_t(1) << 48) - 1));
 }
 
 void ipstream::addReadSegment() {
@@ -561,7 +606,7 @@ inline const GMetaClass *ipstream::repeatedPrefix() {
   GAbstractBufferedIO *device = rdbuf();
   const unsigned char *head = device ? vyx::detail::DeviceWindow::peek(*device, n + 3) : nullptr;
   if (!head || head[0] != PrefixByte || storedValue<2>(head + 1, need_swap_bytes()) != n ||
-      std::memcmp(head + 3, LastClassName.data(), n) != 0)
+      !sameBytes(head + 3, LastClassName.data(), n))
     return nullptr;
   vyx::detail::DeviceWindow::skip(*device, n + 3);
   ReadBytes += static_cast<uint32_t>(n + 3);
@@ -643,7 +688,7 @@ inline void *ipstream::readObject(const GMetaClass *m, GStreamable *obj, const t
   try {
     void *cast = obj->cast_to_(t);
     PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
-    addReadEntry(obj, &t, cast);
+    addReadEntry(obj, seenAs(obj, t, cast));
     const GMetaClass *saved = ReadingClass;
     ReadingClass = m;
     try {
@@ -689,14 +734,13 @@ void ipstream::readStreamable(GStreamable &obj) {
 
 void *ipstream::referenced(unsigned long index, const type_info &t) {
   PSTREAM_CHECK(index != 0 && index <= ReadCount, InvalidPStreamIndex_Exception(t, index, tellg()));
-  ReadEntry *entry = &readEntry(index - 1);
-  if (entry->Type != &t) {
-    void *cast = entry->Object->cast_to_(t);
-    PSTREAM_CHECK(cast, NotBaseClass_Exception(entry->Object->getTypeInfo_(), t, tellg()));
-    entry->Type = &t;
-    entry->Cast = cast;
-  }
-  return entry->Cast;
+  ReadEntry &entry = readEntry(index - 1);
+  if (void *cast = castSeenAs(entry, t))
+    return cast;
+  void *cast = entry.Object->cast_to_(t);
+  PSTREAM_CHECK(cast, NotBaseClass_Exception(entry.Object->getTypeInfo_(), t, tellg()));
+  entry.Seen = seenAs(entry.Object, t, cast);
+  return cast;
 }
 
 void *ipstream::newObject(const GMetaClass *m, const type_info &t) {
@@ -713,7 +757,7 @@ void *ipstream::newObject(const GMetaClass *m, const type_info &t) {
   return result;
 }
 
-inline void *ipstream::pointerAfterMarker(int marker, const type_info &t) {
+[[gnu::always_inline]] inline void *ipstream::pointerAfterMarker(int marker, const type_info &t) {
   VYX_IF_TRACED return tracedPointer(marker, t);
   switch (marker) {
   case NullPointer:
@@ -724,9 +768,8 @@ inline void *ipstream::pointerAfterMarker(int marker, const type_info &t) {
       index = static_cast<unsigned long>(getFixed<4>());
     // An object seen as the same type as before answers from the table.
     if (index - 1 < ReadCount) {
-      const ReadEntry &entry = readEntry(index - 1);
-      if (entry.Type == &t)
-        return entry.Cast;
+      if (void *cast = castSeenAs(readEntry(index - 1), t))
+        return cast;
     }
     return referenced(index, t);
   }
@@ -761,7 +804,7 @@ void ipstream::registerStaticObjectToRead(GStreamable &obj) {
   PSTREAM_CHECK(find(index) == &obj || index == ReadCount + 1,
                 InvalidPStreamIndex_Exception(obj.getTypeInfo_(), index, tellg()));
   if (index == ReadCount + 1)
-    addReadEntry(&obj, nullptr, nullptr);
+    addReadEntry(&obj, 0);
   VYX_IF_TRACED Tracer->backReference(at, index, &obj);
 }
 

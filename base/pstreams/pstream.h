@@ -456,14 +456,30 @@ private:
   /// The prefix of a record starting at `at`, reported as its start.
   VYX_PSTREAM_INTERNAL const GMetaClass *tracedPrefix(uint64_t at, bool byValue);
 
-  /// One numbered object, with the last type it was seen as and the
-  /// pointer that cast gave: a back-reference wanting the same type is
-  /// answered without touching the object.
+  /// One numbered object, with the last type it was seen as and where that
+  /// cast put it: a back-reference wanting the same type is answered without
+  /// touching the object. Seen holds the type as a slot of SeenTypes in its
+  /// top 16 bits (0: none) and the cast pointer's signed distance from
+  /// Object in the low 48.
   struct ReadEntry {
     GStreamable *Object;
-    const type_info *Type;
-    void *Cast;
+    uint64_t Seen;
   };
+  /// Types that objects were seen as, by slot; slot 0 stays null.
+  static constexpr unsigned SeenTypeSlots = 64;
+  /// The Seen value of `obj` seen as `t` at `cast`; 0 when the types have
+  /// no slot left or the distance does not fit.
+  VYX_PSTREAM_INTERNAL uint64_t seenAs(GStreamable *obj, const type_info &t, void *cast);
+  /// The slot of `t` in SeenTypes, taking a new one if needed; 0 when all
+  /// are taken.
+  VYX_PSTREAM_INTERNAL unsigned seenTypeSlot(const type_info &t);
+  /// The cast pointer of `entry` when it was last seen as `t`, else null.
+  void *castSeenAs(const ReadEntry &entry, const type_info &t) const {
+    if (SeenTypes[entry.Seen >> 48] != &t)
+      return nullptr;
+    auto distance = static_cast<uint64_t>(static_cast<int64_t>(entry.Seen << 16) >> 16);
+    return reinterpret_cast<void *>(reinterpret_cast<uintptr_t>(entry.Object) + distance);
+  }
   /// The read-objects table, object index i at entry i - 1. It is kept in
   /// segments that double in size (the first holds FirstSegment entries), so
   /// it grows without ever moving an entry and a small stream stays small.
@@ -477,10 +493,10 @@ private:
     return ReadSegments[segment][v - (FirstSegment << segment)];
   }
   /// Appends an entry; returns the new object index.
-  std::size_t addReadEntry(GStreamable *obj, const type_info *t, void *cast) {
+  std::size_t addReadEntry(GStreamable *obj, uint64_t seen) {
     if (ReadCount == ReadCapacity)
       addReadSegment();
-    readEntry(ReadCount) = ReadEntry{obj, t, cast};
+    readEntry(ReadCount) = ReadEntry{obj, seen};
     return ++ReadCount;
   }
   VYX_PSTREAM_INTERNAL void addReadSegment();
@@ -490,6 +506,11 @@ private:
   std::size_t ReadCount = 0;
   std::size_t ReadCapacity = 0;
   unsigned ReadSegmentCount = 0;
+  const type_info *SeenTypes[SeenTypeSlots] = {};
+  unsigned SeenTypeCount = 1;
+  /// The type seenAs was asked for last, and its slot.
+  const type_info *LastSeenType = nullptr;
+  uint64_t LastSeenSlot = 0;
   std::vector<unsigned char> NameBuffer;
   /// The last name find_class answered (with its terminator) and its class.
   std::vector<unsigned char> LastClassName;

@@ -433,6 +433,42 @@ TEST_F(PStreamObjects, BackReferencesAnswerEveryWantedType) {
   delete first;
 }
 
+HINSTANCE TwinModule = nullptr;
+
+/// A Node that is also a Stranger: seen as a Stranger, its address moves.
+class Twin : public Node, public Stranger {
+  VYX_DECLARE_CLASS(Twin);
+  void read(ipstream &is) override { Node::read(is); }
+  void write(opstream &os) override { Node::write(os); }
+};
+
+VYX_IMPLEMENT_CLASS(Twin, "PsTestTwin", &TwinModule, Node, Stranger)
+
+TEST_F(PStreamObjects, BackReferencesRememberWhereEachCastPointed) {
+  Twin t;
+  t.Value = 9;
+  Node *p = &t; // one of its two GStreamable bases
+  Reader r(Written([&](opstream &os) {
+    for (int i = 0; i < 4; ++i)
+      os << p;
+  }));
+  Twin *first = nullptr;
+  *r >> first;
+  ASSERT_NE(nullptr, first);
+  EXPECT_EQ(9, first->Value);
+  Stranger *asStranger = nullptr;
+  *r >> asStranger;
+  ASSERT_NE(static_cast<void *>(asStranger), static_cast<void *>(first));
+  EXPECT_EQ(static_cast<Stranger *>(first), asStranger);
+  Node *asNode = nullptr;
+  *r >> asNode;
+  EXPECT_EQ(static_cast<Node *>(first), asNode);
+  Stranger *again = nullptr;
+  *r >> again;
+  EXPECT_EQ(asStranger, again);
+  delete first;
+}
+
 TEST_F(PStreamObjects, AlternatingClassesAreEachBuilt) {
   Node a(1), b(2);
   Chain c;
