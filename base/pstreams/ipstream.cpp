@@ -176,25 +176,26 @@ template <unsigned N> uint64_t storedValue(const unsigned char *bytes, bool reve
   return value;
 }
 
+/// Whether the first and the last sizeof(Word) bytes of a and b (n of them,
+/// at least sizeof(Word)) agree: all n bytes when n <= 2 * sizeof(Word).
+template <class Word>
+[[gnu::always_inline]] inline bool sameEnds(const unsigned char *a, const unsigned char *b,
+                                            std::size_t n) {
+  Word a0, b0, a1, b1;
+  std::memcpy(&a0, a, sizeof(Word));
+  std::memcpy(&b0, b, sizeof(Word));
+  std::memcpy(&a1, a + n - sizeof(Word), sizeof(Word));
+  std::memcpy(&b1, b + n - sizeof(Word), sizeof(Word));
+  return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+}
+
 /// memcmp(a, b, n) == 0, without a call for the lengths of most class names.
 [[gnu::always_inline]] inline bool sameBytes(const unsigned char *a, const unsigned char *b,
                                              std::size_t n) {
-  if (n >= 8 && n <= 16) {
-    uint64_t a0, b0, a1, b1;
-    std::memcpy(&a0, a, 8);
-    std::memcpy(&b0, b, 8);
-    std::memcpy(&a1, a + n - 8, 8);
-    std::memcpy(&b1, b + n - 8, 8);
-    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-  }
-  if (n >= 4 && n < 8) {
-    uint32_t a0, b0, a1, b1;
-    std::memcpy(&a0, a, 4);
-    std::memcpy(&b0, b, 4);
-    std::memcpy(&a1, a + n - 4, 4);
-    std::memcpy(&b1, b + n - 4, 4);
-    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-  }
+  if (n >= 8 && n <= 16)
+    return sameEnds<uint64_t>(a, b, n);
+  if (n >= 4 && n < 8)
+    return sameEnds<uint32_t>(a, b, n);
   return std::memcmp(a, b, n) == 0;
 }
 

@@ -469,6 +469,52 @@ TEST_F(PStreamObjects, BackReferencesRememberWhereEachCastPointed) {
   delete first;
 }
 
+/// Classes whose names pair up in length and differ in one byte inside:
+/// a record of one must never pass for a record of its partner.
+#define PSTEST_NAMED_CLASS(Class, Name)                                                            \
+  class Class : public GStreamable {                                                               \
+    VYX_DECLARE_CLASS(Class);                                                                      \
+    void read(ipstream &is) override { is >> Value; }                                              \
+    void write(opstream &os) override { os << Value; }                                             \
+    int32_t Value = 0;                                                                             \
+  };                                                                                               \
+  VYX_IMPLEMENT_CLASS(Class, Name, &TwinModule, GStreamable)
+
+PSTEST_NAMED_CLASS(Short1, "Ps1")
+PSTEST_NAMED_CLASS(Short2, "Ps2")
+PSTEST_NAMED_CLASS(Six1, "PsX1XX")
+PSTEST_NAMED_CLASS(Six2, "PsX2XX")
+PSTEST_NAMED_CLASS(Twelve1, "PsTest1Named")
+PSTEST_NAMED_CLASS(Twelve2, "PsTest2Named")
+PSTEST_NAMED_CLASS(Long1, "PsTestNamedClass1OfTwentySix")
+PSTEST_NAMED_CLASS(Long2, "PsTestNamedClass2OfTwentySix")
+
+#undef PSTEST_NAMED_CLASS
+
+TEST_F(PStreamObjects, NamesOfEqualLengthAreTold) {
+  Short1 s1;
+  Short2 s2;
+  Six1 x1;
+  Six2 x2;
+  Twelve1 t1;
+  Twelve2 t2;
+  Long1 l1;
+  Long2 l2;
+  GStreamable *order[] = {&s1, &s1, &s2, &x1, &x1, &x2, &x2, &x1,
+                          &t1, &t2, &t1, &l1, &l1, &l2, &l1};
+  Reader r(Written([&](opstream &os) {
+    for (GStreamable *p : order)
+      os.writeStreamablePointer(p, true); // each a new record
+  }));
+  for (GStreamable *p : order) {
+    GStreamable *back = nullptr;
+    *r >> back;
+    ASSERT_NE(nullptr, back);
+    EXPECT_STREQ(p->getMetaClass().getName(), back->getMetaClass().getName());
+    delete back;
+  }
+}
+
 TEST_F(PStreamObjects, AlternatingClassesAreEachBuilt) {
   Node a(1), b(2);
   Chain c;
