@@ -597,7 +597,7 @@ const GMetaClass *ipstream::find_class(const char *name) {
 
 const GMetaClass *ipstream::readPrefix() { return prefix(); }
 
-inline const GMetaClass *ipstream::repeatedPrefix() {
+[[gnu::always_inline]] inline const GMetaClass *ipstream::repeatedPrefix() {
   // Most records of a stream repeat the class of the one before: their
   // whole prefix ('{', the length, the name) is compared in place in the
   // device window.
