@@ -678,7 +678,9 @@ inline void *ipstream::readObject(const GMetaClass *m, GStreamable *obj, const t
   DepthGuard depth(*this);
   const bool built = obj == nullptr;
   if (built) {
-    GRTTIObject *object = m->buildObject();
+    // GMetaClass::buildObject, without the call into it.
+    GMetaClass::Builder builder = m->getBuilder();
+    GRTTIObject *object = builder ? builder() : nullptr;
     obj = vyx::rtti_cast<GStreamable>(object);
     if (!obj) {
       m->destroyObject(object);

@@ -380,10 +380,12 @@ protected:
 
   /// readPointer after its marker byte has been read.
   void *readPointerAfterMarker(int marker, const type_info &t);
-  /// readPointer of a stream that knows one more marker: after the marker
-  /// `extraMarker`, `readExtra` reads the rest of the pointer.
+  /// readPointer of the library's memory streams, which know one more
+  /// marker: after `extraMarker`, `readExtra` reads the rest of the pointer
+  /// (not exported).
   using ExtraPointerReader = void *(*)(ipstream &is, const type_info &t);
-  void *readPointerWith(const type_info &t, int extraMarker, ExtraPointerReader readExtra);
+  VYX_PSTREAM_INTERNAL void *readPointerWith(const type_info &t, int extraMarker,
+                                             ExtraPointerReader readExtra);
   /// Forgets every object number.
   void forgetReadObjects();
 
