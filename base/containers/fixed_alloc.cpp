@@ -106,6 +106,9 @@ PoolManager::PoolManager(int itemSize, int a, int b)
 PoolManager::~PoolManager() { free_all(); }
 
 PoolManager::Chunk *PoolManager::createChunk() {
+  // Room in the index first: once a region is taken nothing may throw.
+  if (ChunksByAddress.size() == ChunksByAddress.capacity())
+    ChunksByAddress.reserve(std::max<size_t>(8, 2 * ChunksByAddress.size()));
   if (Chunk *spare = Spares) {
     Spares = spare->Next;
     SpareBytes -= spare->RegionBytes;
