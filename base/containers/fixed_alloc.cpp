@@ -67,6 +67,10 @@ struct PoolManager::Chunk {
   int32_t FreeHead; ///< -1 when no initialised slot is free
   int32_t *Links;
   unsigned char *ItemArea;
+  /// Bytes of the item area that initialised blocks cover: a pointer at
+  /// an offset below this may have been handed out.
+  size_t InitialisedBytes;
+  size_t Stride;
   size_t RegionBytes;
   Chunk *Previous;
   Chunk *Next;
@@ -84,6 +88,7 @@ struct PoolManager::Chunk {
     Links[last] = -1;
     FreeHead = first;
     ++InitialisedBlocks;
+    InitialisedBytes = static_cast<size_t>(InitialisedBlocks) * ItemsPerBlock * Stride;
   }
 };
 
@@ -101,6 +106,21 @@ PoolManager::PoolManager(int itemSize, int a, int b)
 PoolManager::~PoolManager() { free_all(); }
 
 PoolManager::Chunk *PoolManager::createChunk() {
+  // Room in the index first: once a region is taken nothing may throw.
+  if (ChunksByAddress.size() == ChunksByAddress.capacity())
+    ChunksByAddress.reserve(std::max<size_t>(8, 2 * ChunksByAddress.size()));
+  if (Chunk *spare = Spares) {
+    Spares = spare->Next;
+    SpareBytes -= spare->RegionBytes;
+    spare->Next = nullptr;
+    spare->Used = 0;
+    spare->InitialisedBlocks = 0;
+    spare->initialiseBlock(0);
+    ChunksByAddress.insert(
+        std::upper_bound(ChunksByAddress.begin(), ChunksByAddress.end(), spare, Chunk::before),
+        spare);
+    return spare;
+  }
   size_t header = roundUp(sizeof(Chunk), kAreaAlignment);
   // When the system cannot give a full chunk, try again with half as many
   // blocks until even one block fails.
@@ -117,6 +137,7 @@ PoolManager::Chunk *PoolManager::createChunk() {
     Chunk *chunk = new (region) Chunk{};
     chunk->ItemsPerBlock = ItemsPerBlock;
     chunk->Blocks = blocks;
+    chunk->Stride = Stride;
     chunk->Links = reinterpret_cast<int32_t *>(base + header);
     chunk->ItemArea = base + header + links;
     chunk->RegionBytes = bytes;
@@ -129,13 +150,29 @@ PoolManager::Chunk *PoolManager::createChunk() {
   throw OutOfMemory_Exception();
 }
 
-void PoolManager::releaseChunk(Chunk *chunk) {
+void PoolManager::forgetChunk(Chunk *chunk) {
   auto found =
       std::lower_bound(ChunksByAddress.begin(), ChunksByAddress.end(), chunk, Chunk::before);
   if (found != ChunksByAddress.end() && *found == chunk)
     ChunksByAddress.erase(found);
   if (LastFreed == chunk)
     LastFreed = nullptr;
+}
+
+void PoolManager::retireChunk(Chunk *chunk) {
+  if (SpareBytes + chunk->RegionBytes > SpareBudget) {
+    releaseChunk(chunk);
+    return;
+  }
+  // Out of the index, so that freeing a stale pointer into it does nothing.
+  forgetChunk(chunk);
+  chunk->Next = Spares;
+  Spares = chunk;
+  SpareBytes += chunk->RegionBytes;
+}
+
+void PoolManager::releaseChunk(Chunk *chunk) {
+  forgetChunk(chunk);
   size_t bytes = chunk->RegionBytes;
   chunk->~Chunk();
   vyx::ReleaseRegion(chunk, bytes);
@@ -161,6 +198,17 @@ void PoolManager::pushFront(Chunk *chunk) {
 
 void *PoolManager::alloc() {
   PoolLock guard(Lock);
+  Chunk *head = Head;
+  if (head && head->FreeHead >= 0) [[likely]] {
+    int32_t slot = head->FreeHead;
+    head->FreeHead = head->Links[slot];
+    ++head->Used;
+    return head->ItemArea + static_cast<size_t>(slot) * Stride;
+  }
+  return allocFromNewBlock();
+}
+
+void *PoolManager::allocFromNewBlock() {
   if (!Head)
     pushFront(createChunk());
   for (;;) {
@@ -189,56 +237,50 @@ void *PoolManager::alloc() {
   }
 }
 
-PoolManager::Chunk *PoolManager::chunkOf(const void *p, int32_t &slot) const {
-  auto address = reinterpret_cast<uintptr_t>(p);
-  auto holds = [this, address](const Chunk *c) {
-    return c && address >= reinterpret_cast<uintptr_t>(c->ItemArea) &&
-           address - reinterpret_cast<uintptr_t>(c->ItemArea) <
-               static_cast<size_t>(c->slots()) * Stride;
-  };
-  // Most frees return a slot of the front chunk or of the chunk of the
-  // previous free; the index finds the others.
-  Chunk *chunk = Head;
-  if (!holds(chunk)) {
-    chunk = LastFreed;
-    if (!holds(chunk)) {
-      auto found = std::upper_bound(
-          ChunksByAddress.begin(), ChunksByAddress.end(), address,
-          [](uintptr_t a, const Chunk *c) { return a < reinterpret_cast<uintptr_t>(c->ItemArea); });
-      if (found == ChunksByAddress.begin() || !holds(*(found - 1)))
-        return nullptr;
-      chunk = LastFreed = *(found - 1);
-    }
-  }
-  size_t offset = address - reinterpret_cast<uintptr_t>(chunk->ItemArea);
-  // A shift for the usual power-of-two strides: a division costs more than
-  // the rest of free.
-  size_t index = StrideShift >= 0 ? offset >> StrideShift : offset / Stride;
-  if (index * Stride != offset)
-    return nullptr; // not at the start of a slot
-  // A slot of a block that was never initialised was never handed out.
-  if (index >= static_cast<size_t>(chunk->InitialisedBlocks) * chunk->ItemsPerBlock)
+PoolManager::Chunk *PoolManager::chunkOf(uintptr_t address) const {
+  // Frees tend to come in runs from one chunk; the index finds the others.
+  if (holds(LastFreed, address))
+    return LastFreed;
+  auto found = std::upper_bound(
+      ChunksByAddress.begin(), ChunksByAddress.end(), address,
+      [](uintptr_t a, const Chunk *c) { return a < reinterpret_cast<uintptr_t>(c->ItemArea); });
+  if (found == ChunksByAddress.begin() || !holds(*(found - 1), address))
     return nullptr;
-  slot = static_cast<int32_t>(index);
-  return chunk;
+  return LastFreed = *(found - 1);
+}
+
+bool PoolManager::holds(const Chunk *chunk, uintptr_t address) {
+  // Only slots of initialised blocks were ever handed out.
+  return chunk && address - reinterpret_cast<uintptr_t>(chunk->ItemArea) < chunk->InitialisedBytes;
 }
 
 void PoolManager::free(void *p) {
   if (!p)
     return;
   PoolLock guard(Lock);
-  int32_t slot;
-  Chunk *chunk = chunkOf(p, slot);
-  if (!chunk || chunk->Used == 0)
-    return;
+  auto address = reinterpret_cast<uintptr_t>(p);
+  // Most frees return a slot of the front chunk.
+  Chunk *chunk = Head;
+  if (!holds(chunk, address)) {
+    chunk = chunkOf(address);
+    if (!chunk)
+      return;
+  }
+  size_t offset = address - reinterpret_cast<uintptr_t>(chunk->ItemArea);
+  // A shift for the usual power-of-two strides: a division costs more than
+  // the rest of free.
+  size_t index = StrideShift >= 0 ? offset >> StrideShift : offset / Stride;
+  if (index * Stride != offset || chunk->Used == 0)
+    return; // not at the start of a slot, or nothing to free
+  auto slot = static_cast<int32_t>(index);
   chunk->Links[slot] = chunk->FreeHead;
   chunk->FreeHead = slot;
-  // An emptied chunk goes back to the system, except the front chunk: a
-  // program that allocates and frees one object at a time would otherwise
-  // map and unmap a chunk for every object.
+  // An emptied chunk becomes a spare (or goes back to the system), except
+  // the front chunk: a program that allocates and frees one object at a
+  // time keeps using it.
   if (--chunk->Used == 0 && chunk != Head) {
     unlink(chunk);
-    releaseChunk(chunk);
+    retireChunk(chunk);
   }
 }
 
@@ -249,6 +291,11 @@ void PoolManager::free_all() {
     unlink(chunk);
     releaseChunk(chunk);
   }
+  while (Chunk *spare = Spares) {
+    Spares = spare->Next;
+    releaseChunk(spare);
+  }
+  SpareBytes = 0;
 }
 
 PoolFree *PoolManager::buildPool(int a, int b) { return new PoolManager(ItemSize, a, b); }
@@ -259,6 +306,11 @@ std::vector<PoolManager::ChunkInfo> PoolManager::getChunks() const {
   for (const Chunk *c = Head; c; c = c->Next)
     chunks.push_back({c->ItemArea, c->slots(), c->Used});
   return chunks;
+}
+
+size_t PoolManager::getSpareBytes() const {
+  PoolLock guard(Lock);
+  return SpareBytes;
 }
 
 // PoolManagerRegistry -------------------------------------------------------

@@ -3,8 +3,9 @@
 // The FixedAlloc family serves applications that create and destroy very
 // many small objects of a few sizes:
 //   - PoolManager hands out slots of one item size from large chunks of
-//     virtual memory, with no header per slot, and gives a chunk back to the
-//     system when its last slot is freed;
+//     virtual memory, with no header per slot; a chunk whose last slot is
+//     freed is kept as a spare for the next chunk the pool needs while the
+//     spares fit in SpareBudget bytes, and goes back to the system beyond;
 //   - PoolManagerRegistry maps item sizes to pools and falls back to the
 //     ordinary allocator for other sizes;
 //   - PoolManagerRegistrar objects fill the process-wide template registry
@@ -29,6 +30,15 @@
 #include <cstdint>
 #include <mutex>
 #include <vector>
+
+/// Marks the private members of the pools: not exported, so the pool's own
+/// calls bind to them directly (and inline) instead of through the exported
+/// symbols.
+#if defined(_WIN32)
+#define VYX_POOL_INTERNAL
+#else
+#define VYX_POOL_INTERNAL __attribute__((visibility("hidden")))
+#endif
 
 namespace FixedAlloc {
 
@@ -82,18 +92,37 @@ public:
     long Slots; ///< blocks × items per block
     long Used;
   };
-  /// The chunks from the front of the list to its end.
+  /// The chunks from the front of the list to its end (spares are not in
+  /// the list).
   std::vector<ChunkInfo> getChunks() const;
+
+  /// Emptied chunks are kept for reuse while their regions come to at most
+  /// this many bytes in all: a program that frees a whole batch of objects
+  /// and allocates the next batch does not map and fault in its chunks
+  /// again, and a pool never holds more than this in unused chunks.
+  /// free_all and the destructor release the spares as well.
+  static constexpr size_t SpareBudget = size_t(4) << 20;
+  /// Bytes held in spare chunks.
+  size_t getSpareBytes() const;
 
 private:
   struct Chunk;
 
-  Chunk *createChunk();
-  void releaseChunk(Chunk *chunk);
-  void unlink(Chunk *chunk);
-  void pushFront(Chunk *chunk);
-  /// The chunk holding slot `p` and its slot number, or null.
-  Chunk *chunkOf(const void *p, int32_t &slot) const;
+  /// A spare chunk made ready for use, or a new one from the system.
+  VYX_POOL_INTERNAL Chunk *createChunk();
+  /// Keeps an emptied chunk (already unlinked) as a spare, or releases it
+  /// when it does not fit in the budget.
+  VYX_POOL_INTERNAL void retireChunk(Chunk *chunk);
+  /// Takes a chunk out of the address index.
+  VYX_POOL_INTERNAL void forgetChunk(Chunk *chunk);
+  VYX_POOL_INTERNAL void releaseChunk(Chunk *chunk);
+  VYX_POOL_INTERNAL void unlink(Chunk *chunk);
+  VYX_POOL_INTERNAL void pushFront(Chunk *chunk);
+  /// alloc when the front chunk has no free slot ready.
+  VYX_POOL_INTERNAL void *allocFromNewBlock();
+  /// The chunk whose initialised blocks hold `address`, or null.
+  VYX_POOL_INTERNAL Chunk *chunkOf(uintptr_t address) const;
+  VYX_POOL_INTERNAL static bool holds(const Chunk *chunk, uintptr_t address);
 
   Chunk *Head = nullptr;
   mutable std::mutex Lock;
@@ -108,6 +137,9 @@ private:
   std::vector<Chunk *> ChunksByAddress;
   /// The chunk of the latest free: frees tend to come in runs.
   mutable Chunk *LastFreed = nullptr;
+  /// Emptied chunks kept for reuse (linked through Next) and their bytes.
+  Chunk *Spares = nullptr;
+  size_t SpareBytes = 0;
 };
 
 /// Maps item sizes to pools (not owned); other sizes use operator new.

@@ -39,6 +39,18 @@ public:
     return true;
   }
 
+  /// The next `n` bytes of the read window, left unconsumed; null when the
+  /// window holds fewer.
+  static const unsigned char *peek(GAbstractBufferedIO &device, std::size_t n) {
+    unsigned char *current = (device.*ReadCurrent)();
+    return static_cast<std::size_t>((device.*ReadEnd)() - current) < n ? nullptr : current;
+  }
+
+  /// Consumes `n` bytes that peek has shown.
+  static void skip(GAbstractBufferedIO &device, std::size_t n) {
+    (device.*SetReadCurrent)((device.*ReadCurrent)() + n);
+  }
+
   /// Copies `n` bytes into the write window; false (nothing written) when
   /// it has less room.
   static bool put(GAbstractBufferedIO &device, const unsigned char *bytes, std::size_t n) {

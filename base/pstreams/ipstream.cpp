@@ -37,6 +37,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -52,6 +53,9 @@ constexpr uint32_t SizedString = 0xFFFFFFFF;
 constexpr unsigned short MetaClassLengthMask = 0x0FFF;
 constexpr unsigned short LongIndex = 0xFFFF;
 constexpr long SkipBlock = 4096;
+/// Segments of the read-objects table that a seek keeps: 64 + ... + 2048
+/// entries.
+constexpr unsigned KeptSegments = 6;
 /// First read of a string's bytes; later reads double what has arrived.
 constexpr std::size_t FirstStringChunk = 4096;
 /// Strings up to this size are read byte by byte from the device window.
@@ -87,11 +91,6 @@ char *narrowOf(const unsigned short *units, std::size_t n) {
   vyx::Utf16ToNarrow(units, n, out);
   out[bytes] = '\0';
   return out;
-}
-
-/// The entry of the object numbered `index` (entry index - 1), or null.
-template <class Entry> Entry *entryOf(std::vector<Entry> &objects, unsigned long index) {
-  return index == 0 || index > objects.size() ? nullptr : &objects[index - 1];
 }
 
 } // namespace
@@ -157,6 +156,51 @@ bool ipstream::getBytes(unsigned char *bytes, unsigned n) {
   return true;
 }
 
+namespace {
+
+/// The N bytes at `bytes` as a number stored little-endian (`reversed`
+/// false) or big-endian.
+template <unsigned N> uint64_t storedValue(const unsigned char *bytes, bool reversed) {
+  uint64_t value = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&value, bytes, N);
+    if (N > 1 && reversed)
+      value = __builtin_bswap64(value) >> (64 - 8 * N);
+  } else if (reversed) {
+    for (unsigned i = 0; i < N; ++i)
+      value = (value << 8) | bytes[i];
+  } else {
+    for (unsigned i = N; i > 0; --i)
+      value = (value << 8) | bytes[i - 1];
+  }
+  return value;
+}
+
+/// Whether the first and the last sizeof(Word) bytes of a and b (n of them,
+/// at least sizeof(Word)) agree: all n bytes when n <= 2 * sizeof(Word).
+template <class Word>
+[[gnu::always_inline]] inline bool sameEnds(const unsigned char *a, const unsigned char *b,
+                                            std::size_t n) {
+  Word a0, b0, a1, b1;
+  std::memcpy(&a0, a, sizeof(Word));
+  std::memcpy(&b0, b, sizeof(Word));
+  std::memcpy(&a1, a + n - sizeof(Word), sizeof(Word));
+  std::memcpy(&b1, b + n - sizeof(Word), sizeof(Word));
+  return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+}
+
+/// memcmp(a, b, n) == 0, without a call for the lengths of most class names.
+[[gnu::always_inline]] inline bool sameBytes(const unsigned char *a, const unsigned char *b,
+                                             std::size_t n) {
+  if (n >= 8 && n <= 16)
+    return sameEnds<uint64_t>(a, b, n);
+  if (n >= 4 && n < 8)
+    return sameEnds<uint32_t>(a, b, n);
+  return std::memcmp(a, b, n) == 0;
+}
+
+} // namespace
+
 template <unsigned N> inline bool ipstream::tryFixed(uint64_t &value) {
   unsigned char bytes[N];
   GAbstractBufferedIO *device = rdbuf();
@@ -165,14 +209,7 @@ template <unsigned N> inline bool ipstream::tryFixed(uint64_t &value) {
     ReadBytes += N;
   else
     complete = getBytes(bytes, N);
-  value = 0;
-  if (need_swap_bytes()) {
-    for (unsigned i = 0; i < N; ++i)
-      value = (value << 8) | bytes[i];
-  } else {
-    for (unsigned i = N; i > 0; --i)
-      value = (value << 8) | bytes[i - 1];
-  }
+  value = storedValue<N>(bytes, need_swap_bytes());
   return complete;
 }
 
@@ -487,27 +524,67 @@ unsigned long ipstream::objectIndex() {
 unsigned long ipstream::readObjectIndex() { return objectIndex(); }
 
 GStreamable *ipstream::find(unsigned long index) {
-  ReadEntry *entry = entryOf(ReadObjects, index);
-  return entry ? entry->Object : nullptr;
+  return index == 0 || index > ReadCount ? nullptr : readEntry(index - 1).Object;
 }
 
-unsigned long ipstream::registerObject(GStreamable &obj) {
-  ReadObjects.push_back(ReadEntry{&obj, nullptr, nullptr});
-  return ReadObjects.size();
+unsigned long ipstream::registerObject(GStreamable &obj) { return addReadEntry(&obj, 0); }
+
+unsigned ipstream::seenTypeSlot(const type_info &t) {
+  unsigned slot = 1;
+  while (slot < SeenTypeCount && SeenTypes[slot] != &t)
+    ++slot;
+  if (slot == SeenTypeCount) {
+    if (slot == SeenTypeSlots)
+      return 0; // more types than slots: such objects are cast every time
+    SeenTypes[SeenTypeCount++] = &t;
+  }
+  LastSeenType = &t;
+  LastSeenSlot = slot;
+  return slot;
+}
+
+inline uint64_t ipstream::seenAs(GStreamable *obj, const type_info &t, void *cast) {
+  if (&t != LastSeenType && seenTypeSlot(t) == 0)
+    return 0;
+  constexpr int64_t Reach = int64_t(1) << 47;
+  auto distance =
+      static_cast<int64_t>(reinterpret_cast<uintptr_t>(cast) - reinterpret_cast<uintptr_t>(obj));
+  if (distance < -Reach || distance >= Reach)
+    return 0;
+  return (LastSeenSlot << 48) | (static_cast<uint64_t>(distance) & ((uint64_t(1) << 48) - 1));
+}
+
+void ipstream::addReadSegment() {
+  // More segments than there are addresses for entries: never reached.
+  if (ReadSegmentCount == MaxSegments)
+    throw std::bad_alloc();
+  std::size_t size = FirstSegment << ReadSegmentCount;
+  // Left uninitialised: entries are written before they are read.
+  ReadSegments[ReadSegmentCount].reset(new ReadEntry[size]);
+  ++ReadSegmentCount;
+  ReadCapacity += size;
+}
+
+void ipstream::freeReadSegments(unsigned first) {
+  for (unsigned s = first; s < ReadSegmentCount; ++s)
+    ReadSegments[s].reset();
+  if (first < ReadSegmentCount) {
+    ReadSegmentCount = first;
+    ReadCapacity = FirstSegment * ((std::size_t(1) << first) - 1);
+  }
 }
 
 void ipstream::forgetReadObjects() {
   LastClass = nullptr;
-  ReadObjects.clear();
-  if (ReadObjects.capacity() > 4096)
-    ReadObjects.shrink_to_fit();
+  ReadCount = 0;
+  // Keep the small segments for the objects read after the seek.
+  freeReadSegments(KeptSegments);
 }
 
 void ipstream::rollBack(std::size_t mark, bool destroyBuilt) {
-  GStreamable *built =
-      (destroyBuilt && mark < ReadObjects.size()) ? ReadObjects[mark].Object : nullptr;
-  if (mark < ReadObjects.size())
-    ReadObjects.resize(mark);
+  GStreamable *built = (destroyBuilt && mark < ReadCount) ? readEntry(mark).Object : nullptr;
+  if (mark < ReadCount)
+    ReadCount = mark;
   if (built)
     built->destroyThis();
 }
@@ -520,7 +597,26 @@ const GMetaClass *ipstream::find_class(const char *name) {
 
 const GMetaClass *ipstream::readPrefix() { return prefix(); }
 
+[[gnu::always_inline]] inline const GMetaClass *ipstream::repeatedPrefix() {
+  // Most records of a stream repeat the class of the one before: their
+  // whole prefix ('{', the length, the name) is compared in place in the
+  // device window.
+  if (!LastClass)
+    return nullptr;
+  std::size_t n = LastClassName.size() - 1;
+  GAbstractBufferedIO *device = rdbuf();
+  const unsigned char *head = device ? vyx::detail::DeviceWindow::peek(*device, n + 3) : nullptr;
+  if (!head || head[0] != PrefixByte || storedValue<2>(head + 1, need_swap_bytes()) != n ||
+      !sameBytes(head + 3, LastClassName.data(), n))
+    return nullptr;
+  vyx::detail::DeviceWindow::skip(*device, n + 3);
+  ReadBytes += static_cast<uint32_t>(n + 3);
+  return LastClass;
+}
+
 const GMetaClass *ipstream::prefix() {
+  if (const GMetaClass *m = repeatedPrefix())
+    return m;
   int prefixByte = static_cast<int>(getFixed<1>());
   PSTREAM_CHECK(prefixByte != OldPrefixByte, OldPrefix_Exception());
   PSTREAM_CHECK(prefixByte == PrefixByte, InvalidPStreamPrefix_Exception(tellg()));
@@ -578,22 +674,24 @@ void *ipstream::readData(const GMetaClass *m, GStreamable *obj, const type_info 
   return data(m, obj, t);
 }
 
-void *ipstream::data(const GMetaClass *m, GStreamable *obj, const type_info &t) {
+inline void *ipstream::readObject(const GMetaClass *m, GStreamable *obj, const type_info &t) {
   DepthGuard depth(*this);
   const bool built = obj == nullptr;
   if (built) {
-    GRTTIObject *object = m->buildObject();
+    // GMetaClass::buildObject, without the call into it.
+    GMetaClass::Builder builder = m->getBuilder();
+    GRTTIObject *object = builder ? builder() : nullptr;
     obj = vyx::rtti_cast<GStreamable>(object);
     if (!obj) {
       m->destroyObject(object);
       throw AbstractClass_Exception(m);
     }
   }
-  std::size_t mark = ReadObjects.size();
+  std::size_t mark = ReadCount;
   try {
     void *cast = obj->cast_to_(t);
     PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
-    ReadObjects.push_back(ReadEntry{obj, &t, cast});
+    addReadEntry(obj, seenAs(obj, t, cast));
     const GMetaClass *saved = ReadingClass;
     ReadingClass = m;
     try {
@@ -612,6 +710,10 @@ void *ipstream::data(const GMetaClass *m, GStreamable *obj, const type_info &t) 
   }
 }
 
+void *ipstream::data(const GMetaClass *m, GStreamable *obj, const type_info &t) {
+  return readObject(m, obj, t);
+}
+
 void ipstream::readSuffix(const GMetaClass *m) { suffix(m); }
 
 void ipstream::suffix(const GMetaClass *m) {
@@ -621,7 +723,7 @@ void ipstream::suffix(const GMetaClass *m) {
 
 void ipstream::readStreamable(GStreamable &obj) {
   VYX_IF_TRACED return tracedStreamable(obj);
-  std::size_t mark = ReadObjects.size();
+  std::size_t mark = ReadCount;
   try {
     const GMetaClass *m = prefix();
     if (m)
@@ -633,32 +735,21 @@ void ipstream::readStreamable(GStreamable &obj) {
   }
 }
 
-void *ipstream::readPointer(const type_info &t) {
-  return pointerAfterMarker(static_cast<int>(getFixed<1>()), t);
-}
-
-int ipstream::readMarker() { return static_cast<int>(getFixed<1>()); }
-
-void *ipstream::readPointerAfterMarker(int marker, const type_info &t) {
-  return pointerAfterMarker(marker, t);
-}
-
 void *ipstream::referenced(unsigned long index, const type_info &t) {
-  ReadEntry *entry = entryOf(ReadObjects, index);
-  PSTREAM_CHECK(entry, InvalidPStreamIndex_Exception(t, index, tellg()));
-  if (entry->Type != &t) {
-    void *cast = entry->Object->cast_to_(t);
-    PSTREAM_CHECK(cast, NotBaseClass_Exception(entry->Object->getTypeInfo_(), t, tellg()));
-    entry->Type = &t;
-    entry->Cast = cast;
-  }
-  return entry->Cast;
+  PSTREAM_CHECK(index != 0 && index <= ReadCount, InvalidPStreamIndex_Exception(t, index, tellg()));
+  ReadEntry &entry = readEntry(index - 1);
+  if (void *cast = castSeenAs(entry, t))
+    return cast;
+  void *cast = entry.Object->cast_to_(t);
+  PSTREAM_CHECK(cast, NotBaseClass_Exception(entry.Object->getTypeInfo_(), t, tellg()));
+  entry.Seen = seenAs(entry.Object, t, cast);
+  return cast;
 }
 
 void *ipstream::newObject(const GMetaClass *m, const type_info &t) {
   PSTREAM_CHECK(m, UnknownStreamableType_Exception(nullptr));
-  std::size_t mark = ReadObjects.size();
-  void *result = data(m, nullptr, t);
+  std::size_t mark = ReadCount;
+  void *result = readObject(m, nullptr, t);
   try {
     suffix(m);
   } catch (...) {
@@ -669,18 +760,42 @@ void *ipstream::newObject(const GMetaClass *m, const type_info &t) {
   return result;
 }
 
-void *ipstream::pointerAfterMarker(int marker, const type_info &t) {
+[[gnu::always_inline]] inline void *ipstream::pointerAfterMarker(int marker, const type_info &t) {
   VYX_IF_TRACED return tracedPointer(marker, t);
   switch (marker) {
   case NullPointer:
     return nullptr;
-  case BackReference:
-    return referenced(objectIndex(), t);
-  case NewObject:
-    return newObject(prefix(), t);
+  case BackReference: {
+    unsigned long index = static_cast<unsigned long>(getFixed<2>());
+    if (index == LongIndex)
+      index = static_cast<unsigned long>(getFixed<4>());
+    // An object seen as the same type as before answers from the table.
+    if (index - 1 < ReadCount) {
+      if (void *cast = castSeenAs(readEntry(index - 1), t))
+        return cast;
+    }
+    return referenced(index, t);
+  }
+  case NewObject: {
+    const GMetaClass *m = repeatedPrefix();
+    return newObject(m ? m : prefix(), t);
+  }
   default:
     throw InvalidPStreamMarker_Exception(marker, tellg());
   }
+}
+
+void *ipstream::readPointer(const type_info &t) {
+  return pointerAfterMarker(static_cast<int>(getFixed<1>()), t);
+}
+
+void *ipstream::readPointerAfterMarker(int marker, const type_info &t) {
+  return pointerAfterMarker(marker, t);
+}
+
+void *ipstream::readPointerWith(const type_info &t, int extraMarker, ExtraPointerReader readExtra) {
+  int marker = static_cast<int>(getFixed<1>());
+  return marker == extraMarker ? readExtra(*this, t) : pointerAfterMarker(marker, t);
 }
 
 void ipstream::registerStaticObjectToRead(GStreamable &obj) {
@@ -689,11 +804,10 @@ void ipstream::registerStaticObjectToRead(GStreamable &obj) {
   PSTREAM_CHECK(marker == BackReference, InvalidPStreamMarker_Exception(marker, tellg()));
   unsigned long index = objectIndex();
   // Either the object is there already, or it takes the next index.
-  ReadEntry *entry = entryOf(ReadObjects, index);
-  PSTREAM_CHECK((entry && entry->Object == &obj) || index == ReadObjects.size() + 1,
+  PSTREAM_CHECK(find(index) == &obj || index == ReadCount + 1,
                 InvalidPStreamIndex_Exception(obj.getTypeInfo_(), index, tellg()));
-  if (index == ReadObjects.size() + 1)
-    ReadObjects.push_back(ReadEntry{&obj, nullptr, nullptr});
+  if (index == ReadCount + 1)
+    addReadEntry(&obj, 0);
   VYX_IF_TRACED Tracer->backReference(at, index, &obj);
 }
 

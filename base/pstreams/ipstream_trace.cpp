@@ -215,7 +215,7 @@ const GMetaClass *ipstream::tracedPrefix(uint64_t at, bool byValue) {
   } catch (const UnknownStreamableType_Exception &e) {
     // The record has a name but no class: it starts and fails at once.
     record.Name = e.getClassName();
-    record.Number = ReadObjects.size() + 1;
+    record.Number = ReadCount + 1;
     record.DataOffset = traceOffset();
     Tracer->recordStart(record);
     Tracer->recordEnd(record.DataOffset, true);
@@ -228,7 +228,7 @@ const GMetaClass *ipstream::tracedPrefix(uint64_t at, bool byValue) {
     const std::vector<unsigned char> &name = m == LastClass ? LastClassName : NameBuffer;
     record.Name = reinterpret_cast<const char *>(name.data());
     record.Class = m;
-    record.Number = ReadObjects.size() + 1;
+    record.Number = ReadCount + 1;
   }
   Tracer->recordStart(record);
   return m;
@@ -261,14 +261,14 @@ void *ipstream::tracedPointer(int marker, const type_info &t) {
   default: {
     // Not a pointer: the ordinary read says so.
     TraceSuspension quiet(*this);
-    return pointerAfterMarker(marker, t);
+    return readPointerAfterMarker(marker, t);
   }
   }
 }
 
 void ipstream::tracedStreamable(GStreamable &obj) {
   vyx::PStreamTracer *tracer = Tracer;
-  std::size_t mark = ReadObjects.size();
+  std::size_t mark = ReadCount;
   const GMetaClass *m = tracedPrefix(traceOffset(), true);
   try {
     if (m)

@@ -84,8 +84,7 @@ impstream::impstream(void *block, long size, GIO::IOOpenMode mode) : mpbase(bloc
 impstream::~impstream() = default;
 
 void *impstream::readPointer(const type_info &t) {
-  int marker = readMarker();
-  return marker == AddressMarker ? readAddressOf(*this, t) : readPointerAfterMarker(marker, t);
+  return readPointerWith(t, AddressMarker, &readAddressOf);
 }
 
 // ompstream ---------------------------------------------------------------------
@@ -107,8 +106,7 @@ mpstream::mpstream(void *block, long size, GIO::IOOpenMode mode) : mpbase(block,
 mpstream::~mpstream() = default;
 
 void *mpstream::readPointer(const type_info &t) {
-  int marker = readMarker();
-  return marker == AddressMarker ? readAddressOf(*this, t) : readPointerAfterMarker(marker, t);
+  return readPointerWith(t, AddressMarker, &readAddressOf);
 }
 
 void mpstream::writePointer(GStreamable *p) { writePointerOf(*this, p, AsAddress); }

@@ -47,6 +47,7 @@
 #include "pstreams/streamable.h"
 #include "vyx_base_export.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -379,8 +380,12 @@ protected:
 
   /// readPointer after its marker byte has been read.
   void *readPointerAfterMarker(int marker, const type_info &t);
-  /// readByte for the library's own streams (not exported).
-  VYX_PSTREAM_INTERNAL int readMarker();
+  /// readPointer of the library's memory streams, which know one more
+  /// marker: after `extraMarker`, `readExtra` reads the rest of the pointer
+  /// (not exported).
+  using ExtraPointerReader = void *(*)(ipstream &is, const type_info &t);
+  VYX_PSTREAM_INTERNAL void *readPointerWith(const type_info &t, int extraMarker,
+                                             ExtraPointerReader readExtra);
   /// Forgets every object number.
   void forgetReadObjects();
 
@@ -417,6 +422,12 @@ private:
   VYX_PSTREAM_INTERNAL void rollBack(std::size_t mark, bool destroyBuilt);
   // The work of the protected operations of the same names.
   VYX_PSTREAM_INTERNAL const GMetaClass *prefix();
+  /// The class of a prefix that repeats the class of the record before,
+  /// recognised (and consumed) in the device window; null, with nothing
+  /// consumed, for any other prefix.
+  VYX_PSTREAM_INTERNAL const GMetaClass *repeatedPrefix();
+  /// The work of data(): builds (when `obj` is null), registers and reads.
+  VYX_PSTREAM_INTERNAL void *readObject(const GMetaClass *m, GStreamable *obj, const type_info &t);
   /// The class of a prefix's name read into NameBuffer.
   VYX_PSTREAM_INTERNAL const GMetaClass *namedClass(StoredString name, unsigned charSize);
   VYX_PSTREAM_INTERNAL void *data(const GMetaClass *m, GStreamable *obj, const type_info &t);
@@ -447,15 +458,61 @@ private:
   /// The prefix of a record starting at `at`, reported as its start.
   VYX_PSTREAM_INTERNAL const GMetaClass *tracedPrefix(uint64_t at, bool byValue);
 
-  /// One numbered object, with the last type it was seen as and the
-  /// pointer that cast gave: a back-reference wanting the same type is
-  /// answered without touching the object.
+  /// One numbered object, with the last type it was seen as and where that
+  /// cast put it: a back-reference wanting the same type is answered without
+  /// touching the object. Seen holds the type as a slot of SeenTypes in its
+  /// top 16 bits (0: none) and the cast pointer's signed distance from
+  /// Object in the low 48.
   struct ReadEntry {
     GStreamable *Object;
-    const type_info *Type;
-    void *Cast;
+    uint64_t Seen;
   };
-  std::vector<ReadEntry> ReadObjects;
+  /// Types that objects were seen as, by slot; slot 0 stays null.
+  static constexpr unsigned SeenTypeSlots = 64;
+  /// The Seen value of `obj` seen as `t` at `cast`; 0 when the types have
+  /// no slot left or the distance does not fit.
+  VYX_PSTREAM_INTERNAL uint64_t seenAs(GStreamable *obj, const type_info &t, void *cast);
+  /// The slot of `t` in SeenTypes, taking a new one if needed; 0 when all
+  /// are taken.
+  VYX_PSTREAM_INTERNAL unsigned seenTypeSlot(const type_info &t);
+  /// The cast pointer of `entry` when it was last seen as `t`, else null.
+  void *castSeenAs(const ReadEntry &entry, const type_info &t) const {
+    if (SeenTypes[entry.Seen >> 48] != &t)
+      return nullptr;
+    auto distance = static_cast<uint64_t>(static_cast<int64_t>(entry.Seen << 16) >> 16);
+    return reinterpret_cast<void *>(reinterpret_cast<uintptr_t>(entry.Object) + distance);
+  }
+  /// The read-objects table, object index i at entry i - 1. It is kept in
+  /// segments that double in size (the first holds FirstSegment entries), so
+  /// it grows without ever moving an entry and a small stream stays small.
+  static constexpr unsigned FirstSegmentBits = 6;
+  static constexpr std::size_t FirstSegment = std::size_t(1) << FirstSegmentBits;
+  static constexpr unsigned MaxSegments = 48;
+  /// Entry `i` (0-based, below ReadCapacity).
+  ReadEntry &readEntry(std::size_t i) {
+    std::size_t v = i + FirstSegment;
+    unsigned segment = static_cast<unsigned>(std::bit_width(v)) - FirstSegmentBits - 1;
+    return ReadSegments[segment][v - (FirstSegment << segment)];
+  }
+  /// Appends an entry; returns the new object index.
+  std::size_t addReadEntry(GStreamable *obj, uint64_t seen) {
+    if (ReadCount == ReadCapacity)
+      addReadSegment();
+    readEntry(ReadCount) = ReadEntry{obj, seen};
+    return ++ReadCount;
+  }
+  VYX_PSTREAM_INTERNAL void addReadSegment();
+  /// Frees the segments from `first` on.
+  VYX_PSTREAM_INTERNAL void freeReadSegments(unsigned first);
+  std::unique_ptr<ReadEntry[]> ReadSegments[MaxSegments];
+  std::size_t ReadCount = 0;
+  std::size_t ReadCapacity = 0;
+  unsigned ReadSegmentCount = 0;
+  const type_info *SeenTypes[SeenTypeSlots] = {};
+  unsigned SeenTypeCount = 1;
+  /// The type seenAs was asked for last, and its slot.
+  const type_info *LastSeenType = nullptr;
+  uint64_t LastSeenSlot = 0;
   std::vector<unsigned char> NameBuffer;
   /// The last name find_class answered (with its terminator) and its class.
   std::vector<unsigned char> LastClassName;

@@ -56,12 +56,13 @@ TEST(PoolManagerTest, FreedSlotsAreReusedAndEmptyChunksReleased) {
   void *second = pool.alloc(); // second chunk, now at the front
   const void *firstArea = pool.getChunks()[1].ItemArea;
 
-  // The emptied older chunk goes back to the system.
+  // The emptied older chunk leaves the list (kept as a spare).
   for (void *p : first)
     pool.free(p);
   auto chunks = pool.getChunks();
   ASSERT_EQ(1u, chunks.size());
   EXPECT_NE(firstArea, chunks[0].ItemArea);
+  EXPECT_GT(pool.getSpareBytes(), 0u);
 
   // The front chunk is kept when it empties, so that a pool that allocates
   // and frees one object at a time does not map a chunk every time.
@@ -73,6 +74,70 @@ TEST(PoolManagerTest, FreedSlotsAreReusedAndEmptyChunksReleased) {
   pool.free(again);
   pool.free_all();
   EXPECT_TRUE(pool.getChunks().empty());
+}
+
+TEST(PoolManagerTest, EmptiedChunksAreKeptAsSparesAndReused) {
+  PoolManager pool(16, 32, 32); // 256 slots per chunk
+  std::vector<void *> first;
+  for (int i = 0; i < 256; ++i)
+    first.push_back(pool.alloc());
+  void *second = pool.alloc();
+  const void *firstArea = pool.getChunks()[1].ItemArea;
+  for (void *p : first)
+    pool.free(p);
+  size_t spare = pool.getSpareBytes();
+  EXPECT_GE(spare, 256u * 16u);
+
+  // A stale pointer into the spare is not a slot of the pool.
+  pool.free(first[5]);
+  EXPECT_EQ(spare, pool.getSpareBytes());
+  EXPECT_EQ(1, pool.getChunks()[0].Used);
+
+  // The next chunk the pool needs is the spare, made as good as new: its
+  // slots come out in order from the first one.
+  std::vector<void *> more;
+  for (int i = 0; i < 255; ++i)
+    more.push_back(pool.alloc()); // fills the front chunk
+  void *fromSpare = pool.alloc();
+  EXPECT_EQ(firstArea, fromSpare);
+  EXPECT_EQ(0u, pool.getSpareBytes());
+  auto chunks = pool.getChunks();
+  ASSERT_EQ(2u, chunks.size());
+  EXPECT_EQ(firstArea, chunks[0].ItemArea);
+  EXPECT_EQ(1, chunks[0].Used);
+  EXPECT_EQ(static_cast<const char *>(firstArea) + 16, pool.alloc());
+
+  pool.free_all();
+  EXPECT_TRUE(pool.getChunks().empty());
+  EXPECT_EQ(0u, pool.getSpareBytes());
+  (void)second;
+}
+
+TEST(PoolManagerTest, SparesStayWithinTheBudget) {
+  // Chunks of about 1 MiB: at most a few fit in the budget, the rest go
+  // back to the system.
+  PoolManager pool(1024, 256, 16); // 16 slots per block, 1024 per chunk
+  std::vector<void *> slots;
+  for (int i = 0; i < 1024 * 12; ++i)
+    slots.push_back(pool.alloc());
+  EXPECT_EQ(12u, pool.getChunks().size());
+  for (void *p : slots)
+    pool.free(p);
+  EXPECT_EQ(1u, pool.getChunks().size()); // the front chunk stays
+  EXPECT_GT(pool.getSpareBytes(), 0u);
+  EXPECT_LE(pool.getSpareBytes(), PoolManager::SpareBudget);
+  EXPECT_LT(pool.getSpareBytes(), 11u * 1024 * 1024);
+
+  // A chunk larger than the whole budget is never kept.
+  PoolManager huge(8192, 256, 16); // about 8 MiB per chunk
+  std::vector<void *> big;
+  for (int i = 0; i < 1024 + 1; ++i)
+    big.push_back(huge.alloc());
+  for (int i = 0; i < 1024; ++i)
+    huge.free(big[static_cast<size_t>(i)]);
+  EXPECT_EQ(1u, huge.getChunks().size());
+  EXPECT_EQ(0u, huge.getSpareBytes());
+  huge.free(big.back());
 }
 
 TEST(PoolManagerTest, ExhaustedFrontChunkTakesTheChunkWithMostFreeSlots) {

@@ -433,6 +433,88 @@ TEST_F(PStreamObjects, BackReferencesAnswerEveryWantedType) {
   delete first;
 }
 
+HINSTANCE TwinModule = nullptr;
+
+/// A Node that is also a Stranger: seen as a Stranger, its address moves.
+class Twin : public Node, public Stranger {
+  VYX_DECLARE_CLASS(Twin);
+  void read(ipstream &is) override { Node::read(is); }
+  void write(opstream &os) override { Node::write(os); }
+};
+
+VYX_IMPLEMENT_CLASS(Twin, "PsTestTwin", &TwinModule, Node, Stranger)
+
+TEST_F(PStreamObjects, BackReferencesRememberWhereEachCastPointed) {
+  Twin t;
+  t.Value = 9;
+  Node *p = &t; // one of its two GStreamable bases
+  Reader r(Written([&](opstream &os) {
+    for (int i = 0; i < 4; ++i)
+      os << p;
+  }));
+  Twin *first = nullptr;
+  *r >> first;
+  ASSERT_NE(nullptr, first);
+  EXPECT_EQ(9, first->Value);
+  Stranger *asStranger = nullptr;
+  *r >> asStranger;
+  ASSERT_NE(static_cast<void *>(asStranger), static_cast<void *>(first));
+  EXPECT_EQ(static_cast<Stranger *>(first), asStranger);
+  Node *asNode = nullptr;
+  *r >> asNode;
+  EXPECT_EQ(static_cast<Node *>(first), asNode);
+  Stranger *again = nullptr;
+  *r >> again;
+  EXPECT_EQ(asStranger, again);
+  delete first;
+}
+
+/// Classes whose names pair up in length and differ in one byte inside:
+/// a record of one must never pass for a record of its partner.
+#define PSTEST_NAMED_CLASS(Class, Name)                                                            \
+  class Class : public GStreamable {                                                               \
+    VYX_DECLARE_CLASS(Class);                                                                      \
+    void read(ipstream &is) override { is >> Value; }                                              \
+    void write(opstream &os) override { os << Value; }                                             \
+    int32_t Value = 0;                                                                             \
+  };                                                                                               \
+  VYX_IMPLEMENT_CLASS(Class, Name, &TwinModule, GStreamable)
+
+PSTEST_NAMED_CLASS(Short1, "Ps1")
+PSTEST_NAMED_CLASS(Short2, "Ps2")
+PSTEST_NAMED_CLASS(Six1, "PsX1XX")
+PSTEST_NAMED_CLASS(Six2, "PsX2XX")
+PSTEST_NAMED_CLASS(Twelve1, "PsTest1Named")
+PSTEST_NAMED_CLASS(Twelve2, "PsTest2Named")
+PSTEST_NAMED_CLASS(Long1, "PsTestNamedClass1OfTwentySix")
+PSTEST_NAMED_CLASS(Long2, "PsTestNamedClass2OfTwentySix")
+
+#undef PSTEST_NAMED_CLASS
+
+TEST_F(PStreamObjects, NamesOfEqualLengthAreTold) {
+  Short1 s1;
+  Short2 s2;
+  Six1 x1;
+  Six2 x2;
+  Twelve1 t1;
+  Twelve2 t2;
+  Long1 l1;
+  Long2 l2;
+  GStreamable *order[] = {&s1, &s1, &s2, &x1, &x1, &x2, &x2, &x1,
+                          &t1, &t2, &t1, &l1, &l1, &l2, &l1};
+  Reader r(Written([&](opstream &os) {
+    for (GStreamable *p : order)
+      os.writeStreamablePointer(p, true); // each a new record
+  }));
+  for (GStreamable *p : order) {
+    GStreamable *back = nullptr;
+    *r >> back;
+    ASSERT_NE(nullptr, back);
+    EXPECT_STREQ(p->getMetaClass().getName(), back->getMetaClass().getName());
+    delete back;
+  }
+}
+
 TEST_F(PStreamObjects, AlternatingClassesAreEachBuilt) {
   Node a(1), b(2);
   Chain c;
