@@ -10,6 +10,19 @@
 #include "math_module.h"
 #include "vyx_math_export.h"
 
+#include "camera/camera_parameters_info.h"
+#include "camera/gtransformation.h"
+#include "camera/gviewport_info.h"
+#include "camera/projector.h"
+#include "camera/projector_info.h"
+
+#include "geometry/gbasic_box.h"
+#include "geometry/gbox.h"
+#include "geometry/gclipping_half_space.h"
+#include "geometry/gclipping_volume.h"
+#include "geometry/gpolygon_for_3d_clipping.h"
+#include "geometry/vertex8d_collection.h"
+
 #include "linear/bit_matrix.h"
 #include "linear/fmatrix.h"
 #include "linear/linear_system.h"
@@ -24,6 +37,7 @@
 #include "linear/vector3d.h"
 #include "linear/vmatrix.h"
 
+#include "numerics/grid_diffusion.h"
 #include "numerics/math_utilities.h"
 #include "numerics/quadrature.h"
 #include "numerics/random.h"
