@@ -39,6 +39,8 @@
 
 #include "numerics/grid_diffusion.h"
 #include "numerics/math_utilities.h"
+#include "numerics/minimizer.h"
+#include "numerics/multi_dim_func.h"
 #include "numerics/quadrature.h"
 #include "numerics/random.h"
 #include "numerics/simple_spline.h"
