@@ -374,12 +374,13 @@ GRect Projector::onScreenRect(const GBox &box) const {
     double h = (along, normal);
     double t = h != 0.0 ? ((origin - p1, normal)) / h : -1.0;
     if (h != 0.0 && t >= 0.0 && t <= 1.0) {
-      // The end behind the window plane moves onto it.
+      // The end behind the window plane moves onto it. An edge that only
+      // touches the plane with one end has no end behind it and stays whole.
       Vector3D crossing = p1 + along * t;
-      if (getDepth(p1) >= 0.0)
-        p2 = crossing;
-      else
+      if (getDepth(p1) < 0.0)
         p1 = crossing;
+      else if (getDepth(p2) < 0.0)
+        p2 = crossing;
     } else if (getDepth(p1) < 0.0) {
       continue;
     }
