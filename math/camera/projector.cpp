@@ -155,8 +155,9 @@ void Projector::rebuildProjection() {
   Vector2D c = window.getCenter();
   Vector3D t =
       perspective ? Vector3D(w / 2.0, -h / 2.0, 0) : Vector3D(w / 2.0 - c.x, -h / 2.0 - c.y, 0);
-  const GPoint &res = getResolution();
-  p = Matrix3D::scale(res.x / w, -res.y / h, 1) * Matrix3D::shift(t) * p;
+  // In doubles: a stored resolution may be any 32-bit value, -2^31 too.
+  const double resX = getResolution().x, resY = getResolution().y;
+  p = Matrix3D::scale(resX / w, -resY / h, 1) * Matrix3D::shift(t) * p;
   ProjectingMatrix = p;
   rebuildClippingVolume();
 }

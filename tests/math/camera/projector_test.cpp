@@ -85,6 +85,8 @@ TEST(ProjectorTest, CentredCameraMapsTheWindowOntoThePixels) {
   EXPECT_THROW(p.getPixel(Vector3D(1, 1, -1)), VectorInFocus3D_Exception);
 
   // Resolution and camera record.
+  p.set_resolution(GPoint(INT32_MIN, INT32_MIN)); // stored resolutions may be anything
+  EXPECT_EQ(GPoint(-1073741824, -1073741824), p.getPixel(Vector3D(-1, -0.75, 0)));
   p.set_resolution(GPoint(64, 48));
   ExpectPixel(p, Vector3D(0, 0, 0), 32, 24);
   CameraParameters_Info c = p.getCameraInfo();
