@@ -63,6 +63,12 @@ std::vector<unsigned char> HullCorners(const std::vector<Vector3D> &points, cons
     if (std::isfinite(x) && std::isfinite(y))
       planar.push_back({x, y, i});
   }
+  std::vector<unsigned char> corner(points.size(), 0);
+  if (planar.size() < 3) {
+    for (const Planar &p : planar)
+      corner[p.index] = 1;
+    return corner;
+  }
   std::sort(planar.begin(), planar.end(), [](const Planar &a, const Planar &b) {
     return a.x < b.x || (a.x == b.x && a.y < b.y);
   });
@@ -82,11 +88,10 @@ std::vector<unsigned char> HullCorners(const std::vector<Vector3D> &points, cons
     hull.pop_back(); // the last point starts the other chain
     std::reverse(planar.begin(), planar.end());
   }
-  std::vector<unsigned char> corner(points.size(), 0);
   for (const Planar &p : hull)
     corner[p.index] = 1;
-  if (hull.empty() && !planar.empty())
-    corner[planar.front().index] = 1; // one point, perhaps repeated
+  if (hull.empty())
+    corner[planar.front().index] = 1; // one point, repeated
   return corner;
 }
 
