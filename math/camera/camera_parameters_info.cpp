@@ -2,7 +2,8 @@
 //
 // Stream form read here:
 //   Vector3D  position   (scaled by GSUSInfo::InputScale())
-//   Vector3D  direction, up
+//   Vector3D  direction, up  (directions: not scaled, so that focus(), which
+//             steps along the direction, moves with the unit like the rest)
 //   float     height     (a length: scaled likewise)
 //   float     angle      (radians, not scaled)
 // The record is read into locals and taken over only when all of it arrived.
@@ -11,6 +12,7 @@
 #include "camera/camera_parameters_info.h"
 
 #include "config/units.h"
+#include "linear/vector_stream_impl.h"
 #include "pstreams/pstream.h"
 
 #include <cmath>
@@ -42,7 +44,10 @@ opstream &operator<<(opstream &os, const CameraParameters_Info &c) {
 
 ipstream &operator>>(ipstream &is, CameraParameters_Info &c) {
   CameraParameters_Info read;
-  is >> read.Position >> read.Direction >> read.Up >> read.Height >> read.Angle;
+  is >> read.Position;
+  read.Direction = vyx::detail::ReadUnscaledVector3D(is);
+  read.Up = vyx::detail::ReadUnscaledVector3D(is);
+  is >> read.Height >> read.Angle;
   vyx::ReadCheck(is);
   read.Height = static_cast<float>(read.Height * GSUSInfo::InputScale());
   c = read;

@@ -9,7 +9,8 @@
 //
 // Stream form: position, direction, up as Vector3D, then height and angle as
 // 32-bit floats; no version byte. The reader scales the position and the
-// height (both lengths) by GSUSInfo::InputScale(); the angle is not a length.
+// height (both lengths) by GSUSInfo::InputScale(); the direction, the up and
+// the angle are not lengths.
 //
 //===----------------------------------------------------------------------===//
 #ifndef VYX_CAMERA_CAMERA_PARAMETERS_INFO_H

@@ -3,10 +3,11 @@
 // Stream forms read here (every reader takes the record into locals and
 // over only when all of it arrived and makes sense):
 //   plane:    byte version (skipped); Vector3D origin (scaled), normal, up
-//             The normal and up are directions: they are normalised, and an
-//             up that leans on the normal (|n · u| > 0.001) is replaced by
-//             its part orthogonal to n, normalised. A zero normal or up, or
-//             an up along the normal, cannot make a frame and is refused.
+//             The normal and up are directions: they are read unscaled and
+//             normalised, and an up that leans on the normal
+//             (|n · u| > 0.001) is replaced by its part orthogonal to n,
+//             normalised. A zero normal or up, or an up along the normal,
+//             cannot make a frame and is refused.
 //   window:   byte version (skipped); Vector2D corner, size, all four numbers
 //             multiplied by GSUSInfo::InputScale()
 //   viewport: byte version (skipped); plane; window; byte perspective flag;
@@ -16,6 +17,7 @@
 #include "camera/gviewport_info.h"
 
 #include "config/units.h"
+#include "linear/vector_stream_impl.h"
 #include "pstreams/pstream.h"
 
 #include <cmath>
@@ -77,9 +79,10 @@ opstream &operator<<(opstream &os, const GViewportPlaneInfo &p) {
 
 ipstream &operator>>(ipstream &is, GViewportPlaneInfo &p) {
   is.readByte();
-  Vector3D origin, normal, up;
-  is >> origin >> normal >> up;
-  vyx::ReadCheck(is);
+  Vector3D origin;
+  is >> origin;
+  Vector3D normal = vyx::detail::ReadUnscaledVector3D(is);
+  Vector3D up = vyx::detail::ReadUnscaledVector3D(is);
   normal.normalize();
   up.normalize();
   if (std::fabs((normal, up)) > UpLean) {

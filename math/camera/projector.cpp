@@ -155,8 +155,9 @@ void Projector::rebuildProjection() {
   Vector2D c = window.getCenter();
   Vector3D t =
       perspective ? Vector3D(w / 2.0, -h / 2.0, 0) : Vector3D(w / 2.0 - c.x, -h / 2.0 - c.y, 0);
-  const GPoint &res = getResolution();
-  p = Matrix3D::scale(res.x / w, -res.y / h, 1) * Matrix3D::shift(t) * p;
+  // In doubles: a stored resolution may be any 32-bit value, -2^31 too.
+  const double resX = getResolution().x, resY = getResolution().y;
+  p = Matrix3D::scale(resX / w, -resY / h, 1) * Matrix3D::shift(t) * p;
   ProjectingMatrix = p;
   rebuildClippingVolume();
 }
@@ -374,12 +375,13 @@ GRect Projector::onScreenRect(const GBox &box) const {
     double h = (along, normal);
     double t = h != 0.0 ? ((origin - p1, normal)) / h : -1.0;
     if (h != 0.0 && t >= 0.0 && t <= 1.0) {
-      // The end behind the window plane moves onto it.
+      // The end behind the window plane moves onto it. An edge that only
+      // touches the plane with one end has no end behind it and stays whole.
       Vector3D crossing = p1 + along * t;
-      if (getDepth(p1) >= 0.0)
-        p2 = crossing;
-      else
+      if (getDepth(p1) < 0.0)
         p1 = crossing;
+      else if (getDepth(p2) < 0.0)
+        p2 = crossing;
     } else if (getDepth(p1) < 0.0) {
       continue;
     }

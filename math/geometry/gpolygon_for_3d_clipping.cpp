@@ -5,6 +5,8 @@
 #include "geometry/gclipping_half_space.h"
 #include "geometry/gclipping_volume.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <numbers>
 #include <utility>
@@ -34,6 +36,64 @@ private:
 
 /// Polygons of up to this many vertices are clipped without heap scratch.
 constexpr size_t SmallPolygon = 32;
+
+/// Clipping a point set by one plane makes a point for every pair of a kept
+/// and a removed point. Up to this many (all a box can give) are kept as
+/// they are; beyond it only the corners of their convex hull are kept, as
+/// the others add nothing to the clipped hull and would otherwise multiply
+/// from plane to plane.
+constexpr size_t MaxUnprunedCrossings = 16;
+
+/// Marks the points that are corners of the convex hull of `points`, which
+/// all lie in the plane with unit normal `n`. Points that are not finite
+/// are no corners; nor are points on a hull edge or repeated ones.
+std::vector<unsigned char> HullCorners(const std::vector<Vector3D> &points, const Vector3D &n) {
+  // A basis of the plane: u orthogonal to n, away from n's largest axis.
+  Vector3D axis = std::fabs(n.x) <= std::fabs(n.y) && std::fabs(n.x) <= std::fabs(n.z)
+                      ? Vector3D::gEx
+                      : (std::fabs(n.y) <= std::fabs(n.z) ? Vector3D::gEy : Vector3D::gEz);
+  Vector3D u = (n * axis).normalized(), v = n * u;
+  struct Planar {
+    double x, y;
+    size_t index;
+  };
+  std::vector<Planar> planar;
+  for (size_t i = 0; i < points.size(); ++i) {
+    double x = (points[i], u), y = (points[i], v);
+    if (std::isfinite(x) && std::isfinite(y))
+      planar.push_back({x, y, i});
+  }
+  std::vector<unsigned char> corner(points.size(), 0);
+  if (planar.size() < 3) {
+    for (const Planar &p : planar)
+      corner[p.index] = 1;
+    return corner;
+  }
+  std::sort(planar.begin(), planar.end(), [](const Planar &a, const Planar &b) {
+    return a.x < b.x || (a.x == b.x && a.y < b.y);
+  });
+  // Andrew's monotone chain: the lower hull left to right, then the upper
+  // hull back, each keeping only strict left turns.
+  auto turn = [](const Planar &o, const Planar &a, const Planar &b) {
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+  };
+  std::vector<Planar> hull;
+  for (int pass = 0; pass < 2; ++pass) {
+    size_t start = hull.size();
+    for (const Planar &p : planar) {
+      while (hull.size() >= start + 2 && turn(hull[hull.size() - 2], hull.back(), p) <= 0.0)
+        hull.pop_back();
+      hull.push_back(p);
+    }
+    hull.pop_back(); // the last point starts the other chain
+    std::reverse(planar.begin(), planar.end());
+  }
+  for (const Planar &p : hull)
+    corner[p.index] = 1;
+  if (hull.empty())
+    corner[planar.front().index] = 1; // one point, repeated
+  return corner;
+}
 
 /// Vertex numbers of the faces put_box_face knows; index 0 is the default.
 constexpr int FaceVertices[6][4] = {{0, 1, 2, 3}, {4, 5, 6, 7}, {4, 5, 1, 0},
@@ -204,13 +264,32 @@ int GPolygonFor3DClipping::clipByHalfSpaceAs3D(const GClippingHalfSpace &h) {
   }
   if (out.empty())
     return static_cast<int>(n);
-  std::vector<void *> kept;
-  kept.reserve(in.size() * (out.size() + 1));
-  for (long i : in)
-    kept.push_back(at(i));
+  struct Crossing {
+    long in, out;
+    double t;
+  };
+  std::vector<Crossing> crossings;
+  crossings.reserve(in.size() * out.size());
   for (long i : in)
     for (long o : out)
-      kept.push_back(create_vertex(i, o, crossing(h, i, o)));
+      crossings.push_back({i, o, crossing(h, i, o)});
+  std::vector<unsigned char> made(crossings.size(), 1);
+  if (crossings.size() > MaxUnprunedCrossings) {
+    std::vector<Vector3D> points;
+    points.reserve(crossings.size());
+    for (const Crossing &c : crossings) {
+      Vector3D a = position(c.in);
+      points.push_back(a + (position(c.out) - a) * c.t);
+    }
+    made = HullCorners(points, h.getNormal());
+  }
+  std::vector<void *> kept;
+  kept.reserve(in.size() + crossings.size());
+  for (long i : in)
+    kept.push_back(at(i));
+  for (size_t c = 0; c < crossings.size(); ++c)
+    if (made[c])
+      kept.push_back(create_vertex(crossings[c].in, crossings[c].out, crossings[c].t));
   replaceItems(outside.data(), kept.data(), static_cast<long>(kept.size()));
   return static_cast<int>(kept.size());
 }

@@ -68,7 +68,9 @@ public:
   int clipByHalfSpaceAsPolygon(const GClippingHalfSpace &h);
   /// Keeps the inside points and adds, for every pair of an inside and an
   /// outside point, the point where the segment between them crosses the
-  /// plane.
+  /// plane. When there are more than 16 such points, only the corners of
+  /// their convex hull are added (the rest lie inside the clipped hull), so
+  /// that the set stays bounded however many planes clip it.
   int clipByHalfSpaceAs3D(const GClippingHalfSpace &h);
   /// clipByHalfSpace with each half-space from the first to the last
   /// (stopping when nothing is left), then sort(); returns the count.

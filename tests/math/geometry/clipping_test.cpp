@@ -363,4 +363,24 @@ TEST(GPolygonClippingTest, PointSetsAndVolumes) {
   EXPECT_EQ(Vector3D(0.5, 0.5, 0.5), all.massCenter());
 }
 
+TEST(GPolygonClippingTest, PointSetsStayBoundedThroughManyPlanes) {
+  // Each plane cuts the set about in half; keeping every crossing would
+  // multiply the points from plane to plane (millions after five planes).
+  GClippingVolume v;
+  for (Vector3D n : {Vector3D(1, 0.2, 0.1), Vector3D(-0.3, 1, 0.2), Vector3D(0.2, -0.4, 1),
+                     Vector3D(1, 1, -1), Vector3D(-1, 0.5, 0.7)})
+    v.add_halfspace(n * -0.05, n);
+  GPolygonFor3DClipping points(8, 8, 1, 0);
+  points.put_box(
+      GBox(Vector3D(-1, -1, -1), Vector3D(2, 0, 0), Vector3D(0, 2, 0), Vector3D(0, 0, 2)));
+  long count = points.clipByVolume(v);
+  EXPECT_LT(count, 64);
+  bool corner = false;
+  for (long i = 0; i < count; ++i) {
+    EXPECT_GT(v.distance(points.position(i)), -1e-12);
+    corner |= points.position(i) == Vector3D(1, 1, 1);
+  }
+  EXPECT_TRUE(corner); // a corner inside every plane is kept
+}
+
 } // namespace
