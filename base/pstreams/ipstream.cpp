@@ -38,6 +38,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <typeinfo>
 
 namespace {
 
@@ -595,6 +596,16 @@ const GMetaClass *ipstream::find_class(const char *name) {
   return RegistryAnswer;
 }
 
+namespace {
+
+/// How far `to` lies from `from`, in bytes.
+std::ptrdiff_t distanceOf(const void *from, const void *to) {
+  return static_cast<std::ptrdiff_t>(reinterpret_cast<uintptr_t>(to) -
+                                     reinterpret_cast<uintptr_t>(from));
+}
+
+} // namespace
+
 const GMetaClass *ipstream::readPrefix() { return prefix(); }
 
 [[gnu::always_inline]] inline const GMetaClass *ipstream::repeatedPrefix() {
@@ -677,20 +688,43 @@ void *ipstream::readData(const GMetaClass *m, GStreamable *obj, const type_info 
 inline void *ipstream::readObject(const GMetaClass *m, GStreamable *obj, const type_info &t) {
   DepthGuard depth(*this);
   const bool built = obj == nullptr;
+  // Whether the object is of the class built last, which converts as that
+  // one did.
+  bool sameAsLast = false;
   if (built) {
     // GMetaClass::buildObject, without the call into it.
     GMetaClass::Builder builder = m->getBuilder();
     GRTTIObject *object = builder ? builder() : nullptr;
-    obj = vyx::rtti_cast<GStreamable>(object);
-    if (!obj) {
-      m->destroyObject(object);
-      throw AbstractClass_Exception(m);
+    // The class and which of its parts the builder returned: the same two
+    // convert the same way.
+    const std::type_info *dynamic = object ? &typeid(*object) : nullptr;
+    std::ptrdiff_t part = object ? distanceOf(dynamic_cast<const void *>(object), object) : 0;
+    sameAsLast = object && dynamic == LastBuilt.Built && part == LastBuilt.Part;
+    if (sameAsLast) {
+      obj = reinterpret_cast<GStreamable *>(reinterpret_cast<char *>(object) +
+                                            LastBuilt.ToStreamable);
+    } else {
+      obj = vyx::rtti_cast<GStreamable>(object);
+      if (!obj) {
+        m->destroyObject(object);
+        throw AbstractClass_Exception(m);
+      }
+      LastBuilt = BuiltCasts{dynamic, part, distanceOf(object, obj), nullptr, 0};
     }
   }
   std::size_t mark = ReadCount;
   try {
-    void *cast = obj->cast_to_(t);
-    PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
+    void *cast;
+    if (sameAsLast && &t == LastBuilt.Wanted) {
+      cast = reinterpret_cast<char *>(obj) + LastBuilt.ToWanted;
+    } else {
+      cast = obj->cast_to_(t);
+      PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
+      if (built) {
+        LastBuilt.Wanted = &t;
+        LastBuilt.ToWanted = distanceOf(obj, cast);
+      }
+    }
     addReadEntry(obj, seenAs(obj, t, cast));
     const GMetaClass *saved = ReadingClass;
     ReadingClass = m;

@@ -52,6 +52,7 @@
 #include <cstdint>
 #include <memory>
 #include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 class GMetaClass;
@@ -513,6 +514,20 @@ private:
   /// The type seenAs was asked for last, and its slot.
   const type_info *LastSeenType = nullptr;
   uint64_t LastSeenSlot = 0;
+  /// How the object built last converted: the class the builder made (its
+  /// dynamic type) and where in the whole object the part it returned lies,
+  /// the distance from that part to the GStreamable part, the type it was
+  /// wanted as and the distance from the GStreamable part to that. These
+  /// conversions depend on the class and the part alone, so an object built
+  /// the same way converts by the same distances without walking its bases.
+  struct BuiltCasts {
+    const std::type_info *Built;
+    std::ptrdiff_t Part;
+    std::ptrdiff_t ToStreamable;
+    const type_info *Wanted;
+    std::ptrdiff_t ToWanted;
+  };
+  BuiltCasts LastBuilt = {};
   std::vector<unsigned char> NameBuffer;
   /// The last name find_class answered (with its terminator) and its class.
   std::vector<unsigned char> LastClassName;
