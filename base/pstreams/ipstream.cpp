@@ -304,57 +304,17 @@ unsigned long ipstream::compat_readDWord() {
   return ((w << 16) & 0x7FFFFFFF) | static_cast<unsigned long>(getFixed<2>());
 }
 
-/// The N-byte value a typed read takes, traced as `kind` (signed or not)
-/// when a tracer is set.
-#define VYX_FIXED(N, kind, isSigned) (Tracer ? tracedFixed<N>(Kind::kind, isSigned) : getFixed<N>())
-
-ipstream &ipstream::operator>>(char &c) {
-  c = static_cast<char>(VYX_FIXED(1, Byte, false));
-  return *this;
-}
-ipstream &ipstream::operator>>(signed char &c) {
-  c = static_cast<signed char>(VYX_FIXED(1, Byte, true));
-  return *this;
-}
-ipstream &ipstream::operator>>(unsigned char &c) {
-  c = static_cast<unsigned char>(VYX_FIXED(1, Byte, false));
-  return *this;
-}
-ipstream &ipstream::operator>>(short &v) {
-  v = static_cast<short>(VYX_FIXED(2, Word, true));
-  return *this;
-}
-ipstream &ipstream::operator>>(unsigned short &v) {
-  v = static_cast<unsigned short>(VYX_FIXED(2, Word, false));
-  return *this;
-}
-ipstream &ipstream::operator>>(int &v) {
-  v = static_cast<int32_t>(VYX_FIXED(4, DWord, true));
-  return *this;
-}
-ipstream &ipstream::operator>>(unsigned int &v) {
-  v = static_cast<uint32_t>(VYX_FIXED(4, DWord, false));
-  return *this;
-}
-ipstream &ipstream::operator>>(long &v) {
-  v = static_cast<int32_t>(VYX_FIXED(4, DWord, true));
-  return *this;
-}
-ipstream &ipstream::operator>>(unsigned long &v) {
-  v = static_cast<uint32_t>(VYX_FIXED(4, DWord, false));
-  return *this;
-}
-ipstream &ipstream::operator>>(bool &v) {
-  v = VYX_FIXED(4, Bool, false) != 0;
-  return *this;
-}
-ipstream &ipstream::operator>>(float &v) {
-  v = std::bit_cast<float>(static_cast<uint32_t>(VYX_FIXED(4, Float, false)));
-  return *this;
-}
-ipstream &ipstream::operator>>(double &v) {
-  v = std::bit_cast<double>(VYX_FIXED(8, Double, false));
-  return *this;
+uint64_t ipstream::readFixed(unsigned n, vyx::PStreamValueKind kind, bool isSigned) {
+  switch (n) {
+  case 1:
+    return Tracer ? tracedFixed<1>(kind, isSigned) : getFixed<1>();
+  case 2:
+    return Tracer ? tracedFixed<2>(kind, isSigned) : getFixed<2>();
+  case 4:
+    return Tracer ? tracedFixed<4>(kind, isSigned) : getFixed<4>();
+  default:
+    return Tracer ? tracedFixed<8>(kind, isSigned) : getFixed<8>();
+  }
 }
 
 ipstream &operator>>(ipstream &is, unsigned long long &v) {
@@ -857,10 +817,7 @@ char *ipstream::read_class_name_from_reference() {
   return readCharString();
 }
 
-void ipstream::checkState() const {
-  if (rdstate() != 0)
-    throw NonZeroPStreamState_Exception(rdstate());
-}
+void ipstream::throwState() const { throw NonZeroPStreamState_Exception(rdstate()); }
 
 // Tracing -----------------------------------------------------------------------
 

@@ -50,6 +50,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <type_traits>
 #include <typeinfo>
@@ -289,19 +290,56 @@ public:
   void *baseReadString(unsigned size);
   unsigned long compat_readDWord();
 
-  ipstream &operator>>(char &c);
-  ipstream &operator>>(signed char &c);
-  ipstream &operator>>(unsigned char &c);
-  ipstream &operator>>(short &v);
-  ipstream &operator>>(unsigned short &v);
-  ipstream &operator>>(int &v);
-  ipstream &operator>>(unsigned int &v);
+  // Signed fields are sign-extended, unsigned ones zero-extended.
+  ipstream &operator>>(char &c) {
+    c = static_cast<char>(fixed<1>(vyx::PStreamValueKind::Byte, false));
+    return *this;
+  }
+  ipstream &operator>>(signed char &c) {
+    c = static_cast<signed char>(fixed<1>(vyx::PStreamValueKind::Byte, true));
+    return *this;
+  }
+  ipstream &operator>>(unsigned char &c) {
+    c = static_cast<unsigned char>(fixed<1>(vyx::PStreamValueKind::Byte, false));
+    return *this;
+  }
+  ipstream &operator>>(short &v) {
+    v = static_cast<short>(fixed<2>(vyx::PStreamValueKind::Word, true));
+    return *this;
+  }
+  ipstream &operator>>(unsigned short &v) {
+    v = static_cast<unsigned short>(fixed<2>(vyx::PStreamValueKind::Word, false));
+    return *this;
+  }
+  ipstream &operator>>(int &v) {
+    v = static_cast<int32_t>(fixed<4>(vyx::PStreamValueKind::DWord, true));
+    return *this;
+  }
+  ipstream &operator>>(unsigned int &v) {
+    v = static_cast<uint32_t>(fixed<4>(vyx::PStreamValueKind::DWord, false));
+    return *this;
+  }
   /// A signed 32-bit field: -1 reads back as -1.
-  ipstream &operator>>(long &v);
-  ipstream &operator>>(unsigned long &v);
-  ipstream &operator>>(bool &v);
-  ipstream &operator>>(float &v);
-  ipstream &operator>>(double &v);
+  ipstream &operator>>(long &v) {
+    v = static_cast<int32_t>(fixed<4>(vyx::PStreamValueKind::DWord, true));
+    return *this;
+  }
+  ipstream &operator>>(unsigned long &v) {
+    v = static_cast<uint32_t>(fixed<4>(vyx::PStreamValueKind::DWord, false));
+    return *this;
+  }
+  ipstream &operator>>(bool &v) {
+    v = fixed<4>(vyx::PStreamValueKind::Bool, false) != 0;
+    return *this;
+  }
+  ipstream &operator>>(float &v) {
+    v = std::bit_cast<float>(static_cast<uint32_t>(fixed<4>(vyx::PStreamValueKind::Float, false)));
+    return *this;
+  }
+  ipstream &operator>>(double &v) {
+    v = std::bit_cast<double>(fixed<8>(vyx::PStreamValueKind::Double, false));
+    return *this;
+  }
   /// The class registered under the stored name (low 12 bits of the word
   /// give its length), null for 0x0FFF or an unknown name.
   ipstream &operator>>(const GMetaClass *&m);
@@ -325,7 +363,10 @@ public:
   /// Throws NonZeroPStreamState_Exception(rdstate()) when the state is not
   /// 0. Counted readers call it in their loops so that they stop at the
   /// first failure.
-  void checkState() const;
+  void checkState() const {
+    if (rdstate() != 0) [[unlikely]]
+      throwState();
+  }
 
   /// Seeks the device; a successful seek forgets the object numbers and
   /// zeroes the byte count. -1 (and bit 2) when bit 4 is set or the device
@@ -393,6 +434,29 @@ protected:
 private:
   friend VYX_BASE_API ipstream &operator>>(ipstream &is, unsigned long long &v);
   friend VYX_BASE_API ipstream &operator>>(ipstream &is, long long &v);
+
+  /// The next N stored bytes as a number, for the typed reads: taken
+  /// straight from the device's read window when the window holds them,
+  /// nobody traces and the stream keeps this machine's byte order (as
+  /// readFixed would take them); read by readFixed otherwise.
+  template <unsigned N> uint64_t fixed(vyx::PStreamValueKind kind, bool isSigned) {
+    if constexpr (std::endian::native == std::endian::little) {
+      GAbstractBufferedIO *device = rdbuf();
+      if (!Tracer && device && device->peekEnd() - device->peekBegin() >= long(N) &&
+          !need_swap_bytes()) {
+        uint64_t value = 0;
+        std::memcpy(&value, device->peekBegin(), N);
+        device->skipPeeked(N);
+        ReadBytes += N;
+        return value;
+      }
+    }
+    return readFixed(N, kind, isSigned);
+  }
+  /// The typed read of `n` (1, 2, 4 or 8) bytes, traced as `kind` when a
+  /// tracer is set; short data reads as 0xFF bytes and sets bits 1 and 2.
+  uint64_t readFixed(unsigned n, vyx::PStreamValueKind kind, bool isSigned);
+  [[noreturn]] void throwState() const;
 
   class DepthGuard;
   class TraceSuspension;
