@@ -485,34 +485,27 @@ unsigned long ipstream::objectIndex() {
 unsigned long ipstream::readObjectIndex() { return objectIndex(); }
 
 GStreamable *ipstream::find(unsigned long index) {
-  return index == 0 || index > ReadCount ? nullptr : readEntry(index - 1).Object;
+  return index == 0 || index > ReadCount ? nullptr : readEntry(index - 1).object();
 }
 
 unsigned long ipstream::registerObject(GStreamable &obj) { return addReadEntry(&obj, 0); }
 
-unsigned ipstream::seenTypeSlot(const type_info &t) {
+inline unsigned ipstream::seenAs(GStreamable *obj, const type_info &t, void *cast) {
+  auto distance = static_cast<std::ptrdiff_t>(reinterpret_cast<uintptr_t>(cast) -
+                                              reinterpret_cast<uintptr_t>(obj));
+  const SeenWay &last = SeenWays[LastSeenSlot];
+  if (last.Type == &t && last.Distance == distance)
+    return LastSeenSlot;
   unsigned slot = 1;
-  while (slot < SeenTypeCount && SeenTypes[slot] != &t)
+  while (slot < SeenWayCount && (SeenWays[slot].Type != &t || SeenWays[slot].Distance != distance))
     ++slot;
-  if (slot == SeenTypeCount) {
-    if (slot == SeenTypeSlots)
-      return 0; // more types than slots: such objects are cast every time
-    SeenTypes[SeenTypeCount++] = &t;
+  if (slot == SeenWayCount) {
+    if (slot == SeenWaySlots)
+      return 0; // more ways than slots: such objects are cast every time
+    SeenWays[SeenWayCount++] = SeenWay{&t, distance};
   }
-  LastSeenType = &t;
   LastSeenSlot = slot;
   return slot;
-}
-
-inline uint64_t ipstream::seenAs(GStreamable *obj, const type_info &t, void *cast) {
-  if (&t != LastSeenType && seenTypeSlot(t) == 0)
-    return 0;
-  constexpr int64_t Reach = int64_t(1) << 47;
-  auto distance =
-      static_cast<int64_t>(reinterpret_cast<uintptr_t>(cast) - reinterpret_cast<uintptr_t>(obj));
-  if (distance < -Reach || distance >= Reach)
-    return 0;
-  return (LastSeenSlot << 48) | (static_cast<uint64_t>(distance) & ((uint64_t(1) << 48) - 1));
 }
 
 void ipstream::addReadSegment() {
@@ -543,7 +536,7 @@ void ipstream::forgetReadObjects() {
 }
 
 void ipstream::rollBack(std::size_t mark, bool destroyBuilt) {
-  GStreamable *built = (destroyBuilt && mark < ReadCount) ? readEntry(mark).Object : nullptr;
+  GStreamable *built = (destroyBuilt && mark < ReadCount) ? readEntry(mark).object() : nullptr;
   if (mark < ReadCount)
     ReadCount = mark;
   if (built)
@@ -734,9 +727,10 @@ void *ipstream::referenced(unsigned long index, const type_info &t) {
   ReadEntry &entry = readEntry(index - 1);
   if (void *cast = castSeenAs(entry, t))
     return cast;
-  void *cast = entry.Object->cast_to_(t);
-  PSTREAM_CHECK(cast, NotBaseClass_Exception(entry.Object->getTypeInfo_(), t, tellg()));
-  entry.Seen = seenAs(entry.Object, t, cast);
+  GStreamable *obj = entry.object();
+  void *cast = obj->cast_to_(t);
+  PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
+  entry = entryOf(obj, seenAs(obj, t, cast));
   return cast;
 }
 

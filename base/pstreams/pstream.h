@@ -523,29 +523,47 @@ private:
   /// The prefix of a record starting at `at`, reported as its start.
   VYX_PSTREAM_INTERNAL const GMetaClass *tracedPrefix(uint64_t at, bool byValue);
 
-  /// One numbered object, with the last type it was seen as and where that
-  /// cast put it: a back-reference wanting the same type is answered without
-  /// touching the object. Seen holds the type as a slot of SeenTypes in its
-  /// top 16 bits (0: none) and the cast pointer's signed distance from
-  /// Object in the low 48.
+  /// One numbered object in 8 bytes, with the way it was last seen (the
+  /// type wanted and where that cast put it): a back-reference wanting the
+  /// same type is answered without touching the object. Objects are at
+  /// least 8-byte aligned. An address that fits in 48 bits is kept with
+  /// bit 0 set and the slot of its way in SeenWays (0: none) in the top 16
+  /// bits; a wider address is kept bare (bit 0 clear) and never remembers a
+  /// way.
   struct ReadEntry {
-    GStreamable *Object;
-    uint64_t Seen;
+    uint64_t Bits;
+    GStreamable *object() const {
+      return reinterpret_cast<GStreamable *>((Bits & 1) ? Bits & PackedAddress : Bits);
+    }
   };
-  /// Types that objects were seen as, by slot; slot 0 stays null.
-  static constexpr unsigned SeenTypeSlots = 64;
-  /// The Seen value of `obj` seen as `t` at `cast`; 0 when the types have
-  /// no slot left or the distance does not fit.
-  VYX_PSTREAM_INTERNAL uint64_t seenAs(GStreamable *obj, const type_info &t, void *cast);
-  /// The slot of `t` in SeenTypes, taking a new one if needed; 0 when all
-  /// are taken.
-  VYX_PSTREAM_INTERNAL unsigned seenTypeSlot(const type_info &t);
+  static constexpr uint64_t PackedAddress = 0x0000FFFFFFFFFFFE;
+  /// The entry of `obj` last seen in the way of `slot`.
+  static ReadEntry entryOf(GStreamable *obj, unsigned slot) {
+    static_assert(alignof(GStreamable) > 1, "bit 0 of an object's address must be free");
+    auto address = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(obj));
+    if (address >> 48)
+      return ReadEntry{address};
+    return ReadEntry{address | (uint64_t(slot) << 48) | 1};
+  }
+  /// A way an object was seen: the type wanted and the distance of the cast
+  /// pointer from the object.
+  struct SeenWay {
+    const type_info *Type;
+    std::ptrdiff_t Distance;
+  };
+  /// Ways by slot; slot 0 stays empty.
+  static constexpr unsigned SeenWaySlots = 64;
+  /// The slot of the way `obj` is seen as `t` at `cast`, taking a new one
+  /// if needed; 0 when all are taken.
+  VYX_PSTREAM_INTERNAL unsigned seenAs(GStreamable *obj, const type_info &t, void *cast);
   /// The cast pointer of `entry` when it was last seen as `t`, else null.
-  void *castSeenAs(const ReadEntry &entry, const type_info &t) const {
-    if (SeenTypes[entry.Seen >> 48] != &t)
+  void *castSeenAs(ReadEntry entry, const type_info &t) const {
+    if (!(entry.Bits & 1))
       return nullptr;
-    auto distance = static_cast<uint64_t>(static_cast<int64_t>(entry.Seen << 16) >> 16);
-    return reinterpret_cast<void *>(reinterpret_cast<uintptr_t>(entry.Object) + distance);
+    const SeenWay &way = SeenWays[entry.Bits >> 48];
+    if (way.Type != &t)
+      return nullptr;
+    return reinterpret_cast<char *>(entry.Bits & PackedAddress) + way.Distance;
   }
   /// The read-objects table, object index i at entry i - 1. It is kept in
   /// segments that double in size (the first holds FirstSegment entries), so
@@ -560,10 +578,10 @@ private:
     return ReadSegments[segment][v - (FirstSegment << segment)];
   }
   /// Appends an entry; returns the new object index.
-  std::size_t addReadEntry(GStreamable *obj, uint64_t seen) {
+  std::size_t addReadEntry(GStreamable *obj, unsigned slot) {
     if (ReadCount == ReadCapacity)
       addReadSegment();
-    readEntry(ReadCount) = ReadEntry{obj, seen};
+    readEntry(ReadCount) = entryOf(obj, slot);
     return ++ReadCount;
   }
   VYX_PSTREAM_INTERNAL void addReadSegment();
@@ -573,11 +591,10 @@ private:
   std::size_t ReadCount = 0;
   std::size_t ReadCapacity = 0;
   unsigned ReadSegmentCount = 0;
-  const type_info *SeenTypes[SeenTypeSlots] = {};
-  unsigned SeenTypeCount = 1;
-  /// The type seenAs was asked for last, and its slot.
-  const type_info *LastSeenType = nullptr;
-  uint64_t LastSeenSlot = 0;
+  SeenWay SeenWays[SeenWaySlots] = {};
+  unsigned SeenWayCount = 1;
+  /// The slot seenAs answered last.
+  unsigned LastSeenSlot = 0;
   /// How the object built last converted: the class the builder made (its
   /// dynamic type) and where in the whole object the part it returned lies,
   /// the distance from that part to the GStreamable part, the type it was
