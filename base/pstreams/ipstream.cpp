@@ -74,6 +74,12 @@ std::vector<unsigned short> unitsOf(const std::vector<unsigned char> &raw, unsig
   return units;
 }
 
+/// How far `to` lies from `from`, in bytes.
+std::ptrdiff_t distanceOf(const void *from, const void *to) {
+  return static_cast<std::ptrdiff_t>(reinterpret_cast<uintptr_t>(to) -
+                                     reinterpret_cast<uintptr_t>(from));
+}
+
 template <class Unit> Unit *newTerminated(const Unit *data, std::size_t n) {
   Unit *out = new Unit[n + 1];
   if (n)
@@ -491,8 +497,7 @@ GStreamable *ipstream::find(unsigned long index) {
 unsigned long ipstream::registerObject(GStreamable &obj) { return addReadEntry(&obj, 0); }
 
 inline unsigned ipstream::seenAs(GStreamable *obj, const type_info &t, void *cast) {
-  auto distance = static_cast<std::ptrdiff_t>(reinterpret_cast<uintptr_t>(cast) -
-                                              reinterpret_cast<uintptr_t>(obj));
+  std::ptrdiff_t distance = distanceOf(obj, cast);
   const SeenWay &last = SeenWays[LastSeenSlot];
   if (last.Type == &t && last.Distance == distance)
     return LastSeenSlot;
@@ -548,16 +553,6 @@ const GMetaClass *ipstream::find_class(const char *name) {
   RegistryAsked = true;
   return RegistryAnswer;
 }
-
-namespace {
-
-/// How far `to` lies from `from`, in bytes.
-std::ptrdiff_t distanceOf(const void *from, const void *to) {
-  return static_cast<std::ptrdiff_t>(reinterpret_cast<uintptr_t>(to) -
-                                     reinterpret_cast<uintptr_t>(from));
-}
-
-} // namespace
 
 const GMetaClass *ipstream::readPrefix() { return prefix(); }
 
