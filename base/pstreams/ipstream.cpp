@@ -38,7 +38,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <typeinfo>
 
 namespace {
 
@@ -78,6 +77,14 @@ std::vector<unsigned short> unitsOf(const std::vector<unsigned char> &raw, unsig
 std::ptrdiff_t distanceOf(const void *from, const void *to) {
   return static_cast<std::ptrdiff_t>(reinterpret_cast<uintptr_t>(to) -
                                      reinterpret_cast<uintptr_t>(from));
+}
+
+/// The virtual table pointer of a run-time object: the first thing in
+/// it, since GRTTIObject has virtual functions and no bases.
+const void *virtualTableOf(const GRTTIObject *object) {
+  const void *table;
+  std::memcpy(&table, static_cast<const void *>(object), sizeof table);
+  return table;
 }
 
 template <class Unit> Unit *newTerminated(const Unit *data, std::size_t n) {
@@ -643,11 +650,11 @@ inline void *ipstream::readObject(const GMetaClass *m, GStreamable *obj, const t
     // GMetaClass::buildObject, without the call into it.
     GMetaClass::Builder builder = m->getBuilder();
     GRTTIObject *object = builder ? builder() : nullptr;
-    // The class and which of its parts the builder returned: the same two
-    // convert the same way.
-    const std::type_info *dynamic = object ? &typeid(*object) : nullptr;
-    std::ptrdiff_t part = object ? distanceOf(dynamic_cast<const void *>(object), object) : 0;
-    sameAsLast = object && dynamic == LastBuilt.Built && part == LastBuilt.Part;
+    // The class and which of its parts the builder returned, told by the
+    // part's virtual table pointer (every part of every class has its own):
+    // the same pointer converts the same way.
+    const void *table = object ? virtualTableOf(object) : nullptr;
+    sameAsLast = table && table == LastBuilt.Table;
     if (sameAsLast) {
       obj = reinterpret_cast<GStreamable *>(reinterpret_cast<char *>(object) +
                                             LastBuilt.ToStreamable);
@@ -657,7 +664,7 @@ inline void *ipstream::readObject(const GMetaClass *m, GStreamable *obj, const t
         m->destroyObject(object);
         throw AbstractClass_Exception(m);
       }
-      LastBuilt = BuiltCasts{dynamic, part, distanceOf(object, obj), nullptr, 0};
+      LastBuilt = BuiltCasts{table, distanceOf(object, obj), nullptr, 0};
     }
   }
   std::size_t mark = ReadCount;

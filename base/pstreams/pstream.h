@@ -53,7 +53,6 @@
 #include <cstring>
 #include <memory>
 #include <type_traits>
-#include <typeinfo>
 #include <vector>
 
 class GMetaClass;
@@ -595,15 +594,15 @@ private:
   unsigned SeenWayCount = 1;
   /// The slot seenAs answered last.
   unsigned LastSeenSlot = 0;
-  /// How the object built last converted: the class the builder made (its
-  /// dynamic type) and where in the whole object the part it returned lies,
-  /// the distance from that part to the GStreamable part, the type it was
-  /// wanted as and the distance from the GStreamable part to that. These
-  /// conversions depend on the class and the part alone, so an object built
-  /// the same way converts by the same distances without walking its bases.
+  /// How the object built last converted: the virtual table pointer of the
+  /// part the builder returned (which tells its class and which part of it
+  /// that is), the distance from that part to the GStreamable part, the
+  /// type it was wanted as and the distance from the GStreamable part to
+  /// that. These conversions depend on the class and the part alone, so an
+  /// object built the same way converts by the same distances without
+  /// walking its bases.
   struct BuiltCasts {
-    const std::type_info *Built;
-    std::ptrdiff_t Part;
+    const void *Table;
     std::ptrdiff_t ToStreamable;
     const type_info *Wanted;
     std::ptrdiff_t ToWanted;
