@@ -104,12 +104,16 @@ template <class Class, class... Bases> void *CastToBases(const Class *self, cons
   return result;
 }
 
-/// A new object seen as a GRTTIObject. Asked through cast_to_, so that a
-/// class with several GRTTIObject bases (at any depth) converts through its
-/// first base, as its casts do.
+/// A new object seen as a GRTTIObject. A class with one GRTTIObject base
+/// converts directly (cast_to_ would walk its bases to the same answer); one
+/// with several (at any depth) is asked through cast_to_, so that it
+/// converts through its first base, as its casts do.
 template <class Class> GRTTIObject *BuildAsRTTIObject() {
   Class *object = new Class;
-  return static_cast<GRTTIObject *>(object->cast_to_(GRTTIObject::gTypeInfo_));
+  if constexpr (std::is_convertible_v<Class *, GRTTIObject *>)
+    return object;
+  else
+    return static_cast<GRTTIObject *>(object->cast_to_(GRTTIObject::gTypeInfo_));
 }
 
 /// The metaclass of a class with the given direct bases.

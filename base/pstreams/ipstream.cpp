@@ -73,6 +73,20 @@ std::vector<unsigned short> unitsOf(const std::vector<unsigned char> &raw, unsig
   return units;
 }
 
+/// How far `to` lies from `from`, in bytes.
+std::ptrdiff_t distanceOf(const void *from, const void *to) {
+  return static_cast<std::ptrdiff_t>(reinterpret_cast<uintptr_t>(to) -
+                                     reinterpret_cast<uintptr_t>(from));
+}
+
+/// The virtual table pointer of a run-time object: the first thing in
+/// it, since GRTTIObject has virtual functions and no bases.
+const void *virtualTableOf(const GRTTIObject *object) {
+  const void *table;
+  std::memcpy(&table, static_cast<const void *>(object), sizeof table);
+  return table;
+}
+
 template <class Unit> Unit *newTerminated(const Unit *data, std::size_t n) {
   Unit *out = new Unit[n + 1];
   if (n)
@@ -303,57 +317,17 @@ unsigned long ipstream::compat_readDWord() {
   return ((w << 16) & 0x7FFFFFFF) | static_cast<unsigned long>(getFixed<2>());
 }
 
-/// The N-byte value a typed read takes, traced as `kind` (signed or not)
-/// when a tracer is set.
-#define VYX_FIXED(N, kind, isSigned) (Tracer ? tracedFixed<N>(Kind::kind, isSigned) : getFixed<N>())
-
-ipstream &ipstream::operator>>(char &c) {
-  c = static_cast<char>(VYX_FIXED(1, Byte, false));
-  return *this;
-}
-ipstream &ipstream::operator>>(signed char &c) {
-  c = static_cast<signed char>(VYX_FIXED(1, Byte, true));
-  return *this;
-}
-ipstream &ipstream::operator>>(unsigned char &c) {
-  c = static_cast<unsigned char>(VYX_FIXED(1, Byte, false));
-  return *this;
-}
-ipstream &ipstream::operator>>(short &v) {
-  v = static_cast<short>(VYX_FIXED(2, Word, true));
-  return *this;
-}
-ipstream &ipstream::operator>>(unsigned short &v) {
-  v = static_cast<unsigned short>(VYX_FIXED(2, Word, false));
-  return *this;
-}
-ipstream &ipstream::operator>>(int &v) {
-  v = static_cast<int32_t>(VYX_FIXED(4, DWord, true));
-  return *this;
-}
-ipstream &ipstream::operator>>(unsigned int &v) {
-  v = static_cast<uint32_t>(VYX_FIXED(4, DWord, false));
-  return *this;
-}
-ipstream &ipstream::operator>>(long &v) {
-  v = static_cast<int32_t>(VYX_FIXED(4, DWord, true));
-  return *this;
-}
-ipstream &ipstream::operator>>(unsigned long &v) {
-  v = static_cast<uint32_t>(VYX_FIXED(4, DWord, false));
-  return *this;
-}
-ipstream &ipstream::operator>>(bool &v) {
-  v = VYX_FIXED(4, Bool, false) != 0;
-  return *this;
-}
-ipstream &ipstream::operator>>(float &v) {
-  v = std::bit_cast<float>(static_cast<uint32_t>(VYX_FIXED(4, Float, false)));
-  return *this;
-}
-ipstream &ipstream::operator>>(double &v) {
-  v = std::bit_cast<double>(VYX_FIXED(8, Double, false));
-  return *this;
+uint64_t ipstream::readFixed(unsigned n, vyx::PStreamValueKind kind, bool isSigned) {
+  switch (n) {
+  case 1:
+    return Tracer ? tracedFixed<1>(kind, isSigned) : getFixed<1>();
+  case 2:
+    return Tracer ? tracedFixed<2>(kind, isSigned) : getFixed<2>();
+  case 4:
+    return Tracer ? tracedFixed<4>(kind, isSigned) : getFixed<4>();
+  default:
+    return Tracer ? tracedFixed<8>(kind, isSigned) : getFixed<8>();
+  }
 }
 
 ipstream &operator>>(ipstream &is, unsigned long long &v) {
@@ -524,34 +498,26 @@ unsigned long ipstream::objectIndex() {
 unsigned long ipstream::readObjectIndex() { return objectIndex(); }
 
 GStreamable *ipstream::find(unsigned long index) {
-  return index == 0 || index > ReadCount ? nullptr : readEntry(index - 1).Object;
+  return index == 0 || index > ReadCount ? nullptr : readEntry(index - 1).object();
 }
 
 unsigned long ipstream::registerObject(GStreamable &obj) { return addReadEntry(&obj, 0); }
 
-unsigned ipstream::seenTypeSlot(const type_info &t) {
+inline unsigned ipstream::seenAs(GStreamable *obj, const type_info &t, void *cast) {
+  std::ptrdiff_t distance = distanceOf(obj, cast);
+  const SeenWay &last = SeenWays[LastSeenSlot];
+  if (last.Type == &t && last.Distance == distance)
+    return LastSeenSlot;
   unsigned slot = 1;
-  while (slot < SeenTypeCount && SeenTypes[slot] != &t)
+  while (slot < SeenWayCount && (SeenWays[slot].Type != &t || SeenWays[slot].Distance != distance))
     ++slot;
-  if (slot == SeenTypeCount) {
-    if (slot == SeenTypeSlots)
-      return 0; // more types than slots: such objects are cast every time
-    SeenTypes[SeenTypeCount++] = &t;
+  if (slot == SeenWayCount) {
+    if (slot == SeenWaySlots)
+      return 0; // more ways than slots: such objects are cast every time
+    SeenWays[SeenWayCount++] = SeenWay{&t, distance};
   }
-  LastSeenType = &t;
   LastSeenSlot = slot;
   return slot;
-}
-
-inline uint64_t ipstream::seenAs(GStreamable *obj, const type_info &t, void *cast) {
-  if (&t != LastSeenType && seenTypeSlot(t) == 0)
-    return 0;
-  constexpr int64_t Reach = int64_t(1) << 47;
-  auto distance =
-      static_cast<int64_t>(reinterpret_cast<uintptr_t>(cast) - reinterpret_cast<uintptr_t>(obj));
-  if (distance < -Reach || distance >= Reach)
-    return 0;
-  return (LastSeenSlot << 48) | (static_cast<uint64_t>(distance) & ((uint64_t(1) << 48) - 1));
 }
 
 void ipstream::addReadSegment() {
@@ -582,7 +548,7 @@ void ipstream::forgetReadObjects() {
 }
 
 void ipstream::rollBack(std::size_t mark, bool destroyBuilt) {
-  GStreamable *built = (destroyBuilt && mark < ReadCount) ? readEntry(mark).Object : nullptr;
+  GStreamable *built = (destroyBuilt && mark < ReadCount) ? readEntry(mark).object() : nullptr;
   if (mark < ReadCount)
     ReadCount = mark;
   if (built)
@@ -677,20 +643,43 @@ void *ipstream::readData(const GMetaClass *m, GStreamable *obj, const type_info 
 inline void *ipstream::readObject(const GMetaClass *m, GStreamable *obj, const type_info &t) {
   DepthGuard depth(*this);
   const bool built = obj == nullptr;
+  // Whether the object is of the class built last, which converts as that
+  // one did.
+  bool sameAsLast = false;
   if (built) {
     // GMetaClass::buildObject, without the call into it.
     GMetaClass::Builder builder = m->getBuilder();
     GRTTIObject *object = builder ? builder() : nullptr;
-    obj = vyx::rtti_cast<GStreamable>(object);
-    if (!obj) {
-      m->destroyObject(object);
-      throw AbstractClass_Exception(m);
+    // The class and which of its parts the builder returned, told by the
+    // part's virtual table pointer (every part of every class has its own):
+    // the same pointer converts the same way.
+    const void *table = object ? virtualTableOf(object) : nullptr;
+    sameAsLast = table && table == LastBuilt.Table;
+    if (sameAsLast) {
+      obj = reinterpret_cast<GStreamable *>(reinterpret_cast<char *>(object) +
+                                            LastBuilt.ToStreamable);
+    } else {
+      obj = vyx::rtti_cast<GStreamable>(object);
+      if (!obj) {
+        m->destroyObject(object);
+        throw AbstractClass_Exception(m);
+      }
+      LastBuilt = BuiltCasts{table, distanceOf(object, obj), nullptr, 0};
     }
   }
   std::size_t mark = ReadCount;
   try {
-    void *cast = obj->cast_to_(t);
-    PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
+    void *cast;
+    if (sameAsLast && &t == LastBuilt.Wanted) {
+      cast = reinterpret_cast<char *>(obj) + LastBuilt.ToWanted;
+    } else {
+      cast = obj->cast_to_(t);
+      PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
+      if (built) {
+        LastBuilt.Wanted = &t;
+        LastBuilt.ToWanted = distanceOf(obj, cast);
+      }
+    }
     addReadEntry(obj, seenAs(obj, t, cast));
     const GMetaClass *saved = ReadingClass;
     ReadingClass = m;
@@ -740,9 +729,10 @@ void *ipstream::referenced(unsigned long index, const type_info &t) {
   ReadEntry &entry = readEntry(index - 1);
   if (void *cast = castSeenAs(entry, t))
     return cast;
-  void *cast = entry.Object->cast_to_(t);
-  PSTREAM_CHECK(cast, NotBaseClass_Exception(entry.Object->getTypeInfo_(), t, tellg()));
-  entry.Seen = seenAs(entry.Object, t, cast);
+  GStreamable *obj = entry.object();
+  void *cast = obj->cast_to_(t);
+  PSTREAM_CHECK(cast, NotBaseClass_Exception(obj->getTypeInfo_(), t, tellg()));
+  entry = entryOf(obj, seenAs(obj, t, cast));
   return cast;
 }
 
@@ -823,10 +813,7 @@ char *ipstream::read_class_name_from_reference() {
   return readCharString();
 }
 
-void ipstream::checkState() const {
-  if (rdstate() != 0)
-    throw NonZeroPStreamState_Exception(rdstate());
-}
+void ipstream::throwState() const { throw NonZeroPStreamState_Exception(rdstate()); }
 
 // Tracing -----------------------------------------------------------------------
 

@@ -52,6 +52,27 @@ void *readAddressOf(ipstream &is, const type_info &t) {
 
 } // namespace
 
+// The read window --------------------------------------------------------------
+
+unsigned char vyx::MemoryWindowIO::readBuffer() {
+  auto *memory = dynamic_cast<GMemoryIO *>(getIO());
+  long at = memory ? memory->gtell() : 0;
+  long rest = memory ? memory->size() - at : 0;
+  // Only a borrowed block is read in place: it never moves, while a
+  // growable one may be reallocated under the window by a write to the
+  // memory device. Like GMemoryIO::gread, nothing comes from a write-only or
+  // closed block.
+  if (!memory || memory->expandable() || memory->open_mode() == IO_WRITE || !memory->buffer() ||
+      rest <= 0)
+    return GBufferedIO::readBuffer();
+  unsigned char *begin = static_cast<unsigned char *>(memory->buffer()) + at;
+  // The device stands behind the window, as after reading it into a
+  // buffer; stopRead steps it back to what was not consumed.
+  memory->gseek(rest, IO_CURRENT);
+  setRPointers(begin, begin, begin + rest);
+  return true;
+}
+
 // mpbase ------------------------------------------------------------------------
 
 mpbase::mpbase() : Buffered(new GMemoryIO(0), BufferSize) { bind(&Buffered); }

@@ -20,6 +20,23 @@
 #include "pstreams/pstream.h"
 #include "vyx_base_export.h"
 
+namespace vyx {
+
+/// The buffered device of memory pstreams. It writes through its 4096-byte
+/// buffer like any GBufferedIO, but reads a caller's (fixed) memory block in
+/// place: its read window is the rest of the block itself, so reading copies
+/// nothing twice. Growable blocks and other devices are read through the
+/// buffer.
+class VYX_BASE_API MemoryWindowIO : public GBufferedIO {
+public:
+  MemoryWindowIO(GMemoryIO *memory, long size) : GBufferedIO(memory, size) {}
+
+protected:
+  unsigned char readBuffer() override;
+};
+
+} // namespace vyx
+
 /// The device chain of memory pstreams: a 4096-byte buffered device over a
 /// memory device, both owned.
 class VYX_BASE_API mpbase : public virtual pstream {
@@ -41,7 +58,7 @@ public:
   GMemoryIO *memory() const;
 
 private:
-  GBufferedIO Buffered;
+  vyx::MemoryWindowIO Buffered;
 };
 
 /// Reads a memory block.

@@ -50,6 +50,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -288,19 +289,56 @@ public:
   void *baseReadString(unsigned size);
   unsigned long compat_readDWord();
 
-  ipstream &operator>>(char &c);
-  ipstream &operator>>(signed char &c);
-  ipstream &operator>>(unsigned char &c);
-  ipstream &operator>>(short &v);
-  ipstream &operator>>(unsigned short &v);
-  ipstream &operator>>(int &v);
-  ipstream &operator>>(unsigned int &v);
+  // Signed fields are sign-extended, unsigned ones zero-extended.
+  ipstream &operator>>(char &c) {
+    c = static_cast<char>(fixed<1>(vyx::PStreamValueKind::Byte, false));
+    return *this;
+  }
+  ipstream &operator>>(signed char &c) {
+    c = static_cast<signed char>(fixed<1>(vyx::PStreamValueKind::Byte, true));
+    return *this;
+  }
+  ipstream &operator>>(unsigned char &c) {
+    c = static_cast<unsigned char>(fixed<1>(vyx::PStreamValueKind::Byte, false));
+    return *this;
+  }
+  ipstream &operator>>(short &v) {
+    v = static_cast<short>(fixed<2>(vyx::PStreamValueKind::Word, true));
+    return *this;
+  }
+  ipstream &operator>>(unsigned short &v) {
+    v = static_cast<unsigned short>(fixed<2>(vyx::PStreamValueKind::Word, false));
+    return *this;
+  }
+  ipstream &operator>>(int &v) {
+    v = static_cast<int32_t>(fixed<4>(vyx::PStreamValueKind::DWord, true));
+    return *this;
+  }
+  ipstream &operator>>(unsigned int &v) {
+    v = static_cast<uint32_t>(fixed<4>(vyx::PStreamValueKind::DWord, false));
+    return *this;
+  }
   /// A signed 32-bit field: -1 reads back as -1.
-  ipstream &operator>>(long &v);
-  ipstream &operator>>(unsigned long &v);
-  ipstream &operator>>(bool &v);
-  ipstream &operator>>(float &v);
-  ipstream &operator>>(double &v);
+  ipstream &operator>>(long &v) {
+    v = static_cast<int32_t>(fixed<4>(vyx::PStreamValueKind::DWord, true));
+    return *this;
+  }
+  ipstream &operator>>(unsigned long &v) {
+    v = static_cast<uint32_t>(fixed<4>(vyx::PStreamValueKind::DWord, false));
+    return *this;
+  }
+  ipstream &operator>>(bool &v) {
+    v = fixed<4>(vyx::PStreamValueKind::Bool, false) != 0;
+    return *this;
+  }
+  ipstream &operator>>(float &v) {
+    v = std::bit_cast<float>(static_cast<uint32_t>(fixed<4>(vyx::PStreamValueKind::Float, false)));
+    return *this;
+  }
+  ipstream &operator>>(double &v) {
+    v = std::bit_cast<double>(fixed<8>(vyx::PStreamValueKind::Double, false));
+    return *this;
+  }
   /// The class registered under the stored name (low 12 bits of the word
   /// give its length), null for 0x0FFF or an unknown name.
   ipstream &operator>>(const GMetaClass *&m);
@@ -324,7 +362,10 @@ public:
   /// Throws NonZeroPStreamState_Exception(rdstate()) when the state is not
   /// 0. Counted readers call it in their loops so that they stop at the
   /// first failure.
-  void checkState() const;
+  void checkState() const {
+    if (rdstate() != 0) [[unlikely]]
+      throwState();
+  }
 
   /// Seeks the device; a successful seek forgets the object numbers and
   /// zeroes the byte count. -1 (and bit 2) when bit 4 is set or the device
@@ -393,6 +434,29 @@ private:
   friend VYX_BASE_API ipstream &operator>>(ipstream &is, unsigned long long &v);
   friend VYX_BASE_API ipstream &operator>>(ipstream &is, long long &v);
 
+  /// The next N stored bytes as a number, for the typed reads: taken
+  /// straight from the device's read window when the window holds them,
+  /// nobody traces and the stream keeps this machine's byte order (as
+  /// readFixed would take them); read by readFixed otherwise.
+  template <unsigned N> uint64_t fixed(vyx::PStreamValueKind kind, bool isSigned) {
+    if constexpr (std::endian::native == std::endian::little) {
+      GAbstractBufferedIO *device = rdbuf();
+      if (!Tracer && device && device->peekEnd() - device->peekBegin() >= long(N) &&
+          !need_swap_bytes()) {
+        uint64_t value = 0;
+        std::memcpy(&value, device->peekBegin(), N);
+        device->skipPeeked(N);
+        ReadBytes += N;
+        return value;
+      }
+    }
+    return readFixed(N, kind, isSigned);
+  }
+  /// The typed read of `n` (1, 2, 4 or 8) bytes, traced as `kind` when a
+  /// tracer is set; short data reads as 0xFF bytes and sets bits 1 and 2.
+  uint64_t readFixed(unsigned n, vyx::PStreamValueKind kind, bool isSigned);
+  [[noreturn]] void throwState() const;
+
   class DepthGuard;
   class TraceSuspension;
   enum class StoredString { Null, Failed, Read };
@@ -458,29 +522,47 @@ private:
   /// The prefix of a record starting at `at`, reported as its start.
   VYX_PSTREAM_INTERNAL const GMetaClass *tracedPrefix(uint64_t at, bool byValue);
 
-  /// One numbered object, with the last type it was seen as and where that
-  /// cast put it: a back-reference wanting the same type is answered without
-  /// touching the object. Seen holds the type as a slot of SeenTypes in its
-  /// top 16 bits (0: none) and the cast pointer's signed distance from
-  /// Object in the low 48.
+  /// One numbered object in 8 bytes, with the way it was last seen (the
+  /// type wanted and where that cast put it): a back-reference wanting the
+  /// same type is answered without touching the object. Objects are at
+  /// least 8-byte aligned. An address that fits in 48 bits is kept with
+  /// bit 0 set and the slot of its way in SeenWays (0: none) in the top 16
+  /// bits; a wider address is kept bare (bit 0 clear) and never remembers a
+  /// way.
   struct ReadEntry {
-    GStreamable *Object;
-    uint64_t Seen;
+    uint64_t Bits;
+    GStreamable *object() const {
+      return reinterpret_cast<GStreamable *>((Bits & 1) ? Bits & PackedAddress : Bits);
+    }
   };
-  /// Types that objects were seen as, by slot; slot 0 stays null.
-  static constexpr unsigned SeenTypeSlots = 64;
-  /// The Seen value of `obj` seen as `t` at `cast`; 0 when the types have
-  /// no slot left or the distance does not fit.
-  VYX_PSTREAM_INTERNAL uint64_t seenAs(GStreamable *obj, const type_info &t, void *cast);
-  /// The slot of `t` in SeenTypes, taking a new one if needed; 0 when all
-  /// are taken.
-  VYX_PSTREAM_INTERNAL unsigned seenTypeSlot(const type_info &t);
+  static constexpr uint64_t PackedAddress = 0x0000FFFFFFFFFFFE;
+  /// The entry of `obj` last seen in the way of `slot`.
+  static ReadEntry entryOf(GStreamable *obj, unsigned slot) {
+    static_assert(alignof(GStreamable) > 1, "bit 0 of an object's address must be free");
+    auto address = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(obj));
+    if (address >> 48)
+      return ReadEntry{address};
+    return ReadEntry{address | (uint64_t(slot) << 48) | 1};
+  }
+  /// A way an object was seen: the type wanted and the distance of the cast
+  /// pointer from the object.
+  struct SeenWay {
+    const type_info *Type;
+    std::ptrdiff_t Distance;
+  };
+  /// Ways by slot; slot 0 stays empty.
+  static constexpr unsigned SeenWaySlots = 64;
+  /// The slot of the way `obj` is seen as `t` at `cast`, taking a new one
+  /// if needed; 0 when all are taken.
+  VYX_PSTREAM_INTERNAL unsigned seenAs(GStreamable *obj, const type_info &t, void *cast);
   /// The cast pointer of `entry` when it was last seen as `t`, else null.
-  void *castSeenAs(const ReadEntry &entry, const type_info &t) const {
-    if (SeenTypes[entry.Seen >> 48] != &t)
+  void *castSeenAs(ReadEntry entry, const type_info &t) const {
+    if (!(entry.Bits & 1))
       return nullptr;
-    auto distance = static_cast<uint64_t>(static_cast<int64_t>(entry.Seen << 16) >> 16);
-    return reinterpret_cast<void *>(reinterpret_cast<uintptr_t>(entry.Object) + distance);
+    const SeenWay &way = SeenWays[entry.Bits >> 48];
+    if (way.Type != &t)
+      return nullptr;
+    return reinterpret_cast<char *>(entry.Bits & PackedAddress) + way.Distance;
   }
   /// The read-objects table, object index i at entry i - 1. It is kept in
   /// segments that double in size (the first holds FirstSegment entries), so
@@ -495,10 +577,10 @@ private:
     return ReadSegments[segment][v - (FirstSegment << segment)];
   }
   /// Appends an entry; returns the new object index.
-  std::size_t addReadEntry(GStreamable *obj, uint64_t seen) {
+  std::size_t addReadEntry(GStreamable *obj, unsigned slot) {
     if (ReadCount == ReadCapacity)
       addReadSegment();
-    readEntry(ReadCount) = ReadEntry{obj, seen};
+    readEntry(ReadCount) = entryOf(obj, slot);
     return ++ReadCount;
   }
   VYX_PSTREAM_INTERNAL void addReadSegment();
@@ -508,11 +590,24 @@ private:
   std::size_t ReadCount = 0;
   std::size_t ReadCapacity = 0;
   unsigned ReadSegmentCount = 0;
-  const type_info *SeenTypes[SeenTypeSlots] = {};
-  unsigned SeenTypeCount = 1;
-  /// The type seenAs was asked for last, and its slot.
-  const type_info *LastSeenType = nullptr;
-  uint64_t LastSeenSlot = 0;
+  SeenWay SeenWays[SeenWaySlots] = {};
+  unsigned SeenWayCount = 1;
+  /// The slot seenAs answered last.
+  unsigned LastSeenSlot = 0;
+  /// How the object built last converted: the virtual table pointer of the
+  /// part the builder returned (which tells its class and which part of it
+  /// that is), the distance from that part to the GStreamable part, the
+  /// type it was wanted as and the distance from the GStreamable part to
+  /// that. These conversions depend on the class and the part alone, so an
+  /// object built the same way converts by the same distances without
+  /// walking its bases.
+  struct BuiltCasts {
+    const void *Table;
+    std::ptrdiff_t ToStreamable;
+    const type_info *Wanted;
+    std::ptrdiff_t ToWanted;
+  };
+  BuiltCasts LastBuilt = {};
   std::vector<unsigned char> NameBuffer;
   /// The last name find_class answered (with its terminator) and its class.
   std::vector<unsigned char> LastClassName;

@@ -143,6 +143,25 @@ TEST(MemoryPStreams, BorrowedBlock) {
   EXPECT_EQ(block[0], 1);
 }
 
+TEST(MemoryPStreams, BorrowedBlockReadInPlaceKeepsPositions) {
+  // A borrowed block is read in place; positions, turns between reading and
+  // writing and the end of the data behave as through a buffer.
+  unsigned char block[10] = {1, 0, 2, 0, 3, 0, 4, 0, 5, 0};
+  mpstream s(block, sizeof block);
+  EXPECT_EQ(s.readWord(), 1u);
+  EXPECT_EQ(s.readWord(), 2u);
+  EXPECT_EQ(s.tellg(), 4);
+  s.writeWord(0x0909); // over the third word
+  EXPECT_EQ(s.readWord(), 4u);
+  s.seekg(4);
+  EXPECT_EQ(s.readWord(), 0x0909u);
+  unsigned char rest[8] = {};
+  EXPECT_EQ(s.readBytes(rest, 8), 4);
+  EXPECT_EQ(rest[2], 5);
+  EXPECT_TRUE(s.eof());
+  EXPECT_EQ(s.tellg(), 10);
+}
+
 TEST(MemoryPStreams, CloneCopiesWhatWriteAndReadKeep) {
   LiveObjects = 0;
   {

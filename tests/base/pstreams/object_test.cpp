@@ -469,6 +469,45 @@ TEST_F(PStreamObjects, BackReferencesRememberWhereEachCastPointed) {
   delete first;
 }
 
+TEST_F(PStreamObjects, NewObjectsOfOneClassConvertAsEachIsWanted) {
+  // Objects built one after another convert the way the one before did,
+  // as long as they are of its class and wanted as its type.
+  Twin t;
+  Stranger s;
+  Node n(4);
+  Reader r(Written([&](opstream &os) {
+    GStreamable *twin = static_cast<Node *>(&t);
+    for (GStreamable *p :
+         {twin, twin, static_cast<GStreamable *>(&s), twin, twin, static_cast<GStreamable *>(&n)})
+      os.writeStreamablePointer(p, true);
+  }));
+  std::vector<Twin *> built;
+  auto expectTwin = [&](auto *seen) {
+    Twin *twin = vyx::rtti_cast<Twin>(seen);
+    ASSERT_NE(nullptr, twin);
+    EXPECT_EQ(static_cast<decltype(seen)>(twin), seen);
+    built.push_back(twin);
+  };
+  Stranger *s1 = nullptr, *s2 = nullptr, *plain = nullptr;
+  *r >> s1 >> s2 >> plain;
+  expectTwin(s1);
+  expectTwin(s2);
+  // Another class wanted as the same type: its own cast, not the Twin's.
+  ASSERT_NE(nullptr, plain);
+  EXPECT_EQ(&plain->getTypeInfo_(), &Stranger::gTypeInfo_);
+  delete plain;
+  Node *asNode = nullptr;
+  *r >> asNode;
+  expectTwin(asNode);
+  Twin *asTwin = nullptr;
+  *r >> asTwin;
+  expectTwin(asTwin);
+  Stranger *notOne = nullptr;
+  EXPECT_THROW(*r >> notOne, NotBaseClass_Exception);
+  for (Twin *twin : built)
+    delete twin;
+}
+
 /// Classes whose names pair up in length and differ in one byte inside:
 /// a record of one must never pass for a record of its partner.
 #define PSTEST_NAMED_CLASS(Class, Name)                                                            \
