@@ -4,6 +4,7 @@
 
 #include "object_model/exceptions.h"
 #include "resources/resource_file_server.h"
+#include "resources/resource_iterator.h"
 
 #include "resource_test_support.h"
 
@@ -364,6 +365,9 @@ TEST(ResourceFile, CopiesMoveStoredBytesBetweenContainers) {
   EXPECT_EQ(ValueOf(s, Name("a\\Stone,Blob")), 2);
   d.copy_from(s);
   EXPECT_EQ(ValueOf(d, Name("a\\b\\Stone,Blob")), 2);
+  GResourceSubDirectoryIterator below(d); // the handle's current directory: the root
+  EXPECT_EQ(below.count(), 2);
+  EXPECT_EQ(below.name(), GString("x"));
   d.copy_from(Name("One,Blob"), s, Name("Missing,Blob"));
   EXPECT_FALSE(d.exist(Name("One,Blob")));
 }
