@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 using namespace restest;
 
@@ -270,6 +271,25 @@ TEST(ResourceFile, GlobalLookupsTryTheLastUsedContainerFirst) {
   EXPECT_FALSE(sa->is_modified());
   { ResourceFile last(a.Path.c_str(), GIO::IO_READ); } // kept open: not released
   EXPECT_EQ(ResourceFile::FindServer(a.Path.c_str()), sa);
+}
+
+TEST(ResourceFile, ThreadsAttachingAndDetachingShareTheServerSafely) {
+  ContainerFile f;
+  auto work = [&](int32_t value) {
+    for (int i = 0; i < 100; ++i) {
+      ResourceFile file(f.Path.c_str(), GIO::IO_READWRITE);
+      ResourceFile copy(file); // attaches while the other thread may release
+      ASSERT_TRUE(copy.is_opened());
+    }
+    ResourceFile file(f.Path.c_str(), GIO::IO_READWRITE);
+    Put(file, value == 1 ? "One,Blob" : "Two,Blob", value);
+  };
+  std::thread one(work, 1), two(work, 2);
+  one.join();
+  two.join();
+  EXPECT_EQ(ResourceFile::FindServer(f.Path.c_str()), nullptr);
+  ResourceFile file(f.Path.c_str(), GIO::IO_READ);
+  EXPECT_EQ(ValueOf(file, Name("One,Blob")) + ValueOf(file, Name("Two,Blob")), 3);
 }
 
 Bytes WriteForm(ResourceFile &file) {
