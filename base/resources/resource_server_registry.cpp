@@ -2,6 +2,7 @@
 
 #include "resources/resource_server_registry.h"
 
+#include "resources/resource_file.h"
 #include "resources/resource_file_server.h"
 
 #include <algorithm>
@@ -17,7 +18,14 @@ ResourceServerRegistry &ResourceServerRegistry::Get() {
 
 ResourceServerRegistry::~ResourceServerRegistry() {
   GSingleLock hold(Lock);
-  // The most recent first, as the handles are closed at unloading.
+  // Handles that outlive the library are closed first (servers from the
+  // most recent, handles from the last attached), so that none is left
+  // pointing to a destroyed server; kept open, no server goes meanwhile.
+  for (ResourceFileServer *server : Servers)
+    server->keep_open();
+  for (auto it = Servers.rbegin(); it != Servers.rend(); ++it)
+    for (long n = (*it)->clients().getCount(); n > 0; --n)
+      (*it)->clients().at(n - 1)->close();
   while (!Servers.empty()) {
     ResourceFileServer *server = Servers.back();
     Servers.pop_back();

@@ -14,12 +14,6 @@ using namespace restest;
 
 namespace {
 
-GResourcePath Path(const char *text) {
-  GResourcePath path;
-  path.parse_readable_form(text);
-  return path;
-}
-
 std::string Text(const GResourcePath &path) { return path.get_readable_form().c_str(); }
 
 TEST(ResourcePath, TextFormsSplitAtBothSeparatorsAndSkipEmptyPieces) {

@@ -74,6 +74,12 @@ GResourceFullName Name(const char *text) {
   return name;
 }
 
+GResourcePath Path(const char *text) {
+  GResourcePath path;
+  path.parse_readable_form(text);
+  return path;
+}
+
 void PutBlob(ResourceFileServer &server, const char *name, int32_t value, const char *text) {
   Blob blob(value, text);
   server.put(&blob, Name(name), false);

@@ -46,6 +46,8 @@ void WriteFile(const std::string &path, const Bytes &bytes);
 /// The value of Blob `name` of type "Blob" in the root, or -1 when absent.
 int32_t BlobValue(ResourceFileServer &server, const GResourceFullName &name);
 GResourceFullName Name(const char *text);
+/// The path of a text form such as "a\\b".
+GResourcePath Path(const char *text);
 /// Puts a Blob (not kept) under `name`.
 void PutBlob(ResourceFileServer &server, const char *name, int32_t value, const char *text = "");
 
