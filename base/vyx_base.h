@@ -67,6 +67,7 @@
 #include "resources/redirection.h"
 #include "resources/resource_collection.h"
 #include "resources/resource_directory.h"
+#include "resources/resource_file.h"
 #include "resources/resource_file_server.h"
 #include "resources/resource_full_name.h"
 #include "resources/resource_iterator.h"
