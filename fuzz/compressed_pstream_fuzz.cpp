@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <sanitizer/allocator_interface.h>
 #include <string>
 #include <vector>
 
@@ -155,10 +156,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       if (i < ScriptedSwitches && (switches >> i & 1))
         turn();
       // A later record may refer back to an object read before: every
-      // object stays alive until the stream is done, and dies once.
+      // object stays alive until the stream is done, and dies once. A
+      // back-reference may also name an object that a record embedded by
+      // value in another one: that one is not an allocation of its own and
+      // dies with its container.
       auto *object = static_cast<GStreamable *>(in.readPointer(GStreamable::gTypeInfo_));
-      if (object && std::none_of(objects.begin(), objects.end(),
-                                 [&](const Owned &o) { return o.get() == object; }))
+      if (object && __sanitizer_get_ownership(dynamic_cast<const void *>(object)) &&
+          std::none_of(objects.begin(), objects.end(),
+                       [&](const Owned &o) { return o.get() == object; }))
         objects.emplace_back(object);
     }
   } catch (const GException &) {
