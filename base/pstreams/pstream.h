@@ -347,7 +347,10 @@ public:
   /// Reads an object record into `obj` (by value).
   void readStreamable(GStreamable &obj);
   /// Reads a pointer written by writePointer: null, a back-reference or a
-  /// new object of the class named in the stream, seen as type `t`.
+  /// new object of the class named in the stream, seen as type `t`. Only a
+  /// new object belongs to the caller: a back-reference names an object read
+  /// before, which may be one read by value inside another record (it then
+  /// lives and dies with the object that holds it).
   virtual void *readPointer(const type_info &t);
   /// The counterpart of opstream::registerStaticObjectToWrite.
   void registerStaticObjectToRead(GStreamable &obj);
