@@ -73,7 +73,10 @@ int OpenFileDescriptor(const char *path, unsigned access, FileCreation creation,
     return -1;
   }
 
-  if (access & FileAccessWrite) {
+  // Share modes guard regular files, where two writers would corrupt each
+  // other's data. A device (/dev/null, /dev/full, a terminal) is shared by
+  // nature: locking it would only make unrelated writers refuse each other.
+  if ((access & FileAccessWrite) && S_ISREG(info.st_mode)) {
     int lock = (sharing & FileShareWrite) ? LOCK_SH : LOCK_EX;
     int rc;
     do
