@@ -145,8 +145,8 @@ TEST(FileHandle, TwoNamesOfOneFileShareIt) {
   std::string name = dir.Path + "/f", other = dir.Path + "/g", link = dir.Path + "/l";
   int a = vyx::OpenFileDescriptor(name.c_str(), vyx::FileAccessWrite, vyx::FileCreation::CreateNew,
                                   vyx::FileShareRead);
-  int b = vyx::OpenFileDescriptor(other.c_str(), vyx::FileAccessWrite,
-                                  vyx::FileCreation::CreateNew, vyx::FileShareRead);
+  int b = vyx::OpenFileDescriptor(other.c_str(), vyx::FileAccessWrite, vyx::FileCreation::CreateNew,
+                                  vyx::FileShareRead);
   ASSERT_EQ(symlink(name.c_str(), link.c_str()), 0);
   int c = vyx::OpenFileDescriptor(link.c_str(), vyx::FileAccessRead,
                                   vyx::FileCreation::OpenExisting, vyx::FileShareRead);
